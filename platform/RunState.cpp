@@ -1,0 +1,4 @@
+#include "platform/RunState.h"
+
+std::atomic<bool> AbortRequested{false};
+std::string ErrorDetail;

@@ -1,0 +1,74 @@
+#include "video/MovieEncoder.h"
+
+#include <algorithm>
+
+#include "video/FrameScaler.h"
+#include "video/MovieStreamLayout.h"
+
+std::atomic<int32_t> LastProgressSent{-1};
+
+namespace {
+
+bool IsSize(int32_t value, int32_t limit) {
+    return value == -1 || (value >= 1 && value <= limit && value % 4 == 0);
+}
+
+}  // namespace
+
+MovieEncoder::MovieEncoder() = default;
+
+MovieEncoder::~MovieEncoder() {
+    if (compressor) compressor->CompressEnd();
+}
+
+bool MovieEncoder::SetOutputFile(const std::string& path) {
+    if (path.empty()) return false;
+    outputPath = path;
+    return true;
+}
+
+bool MovieEncoder::SetParameters(const Trims& trims, bool autoTrim, int32_t width, int32_t height,
+                                 int32_t frameRateMode, int32_t preFilter, int32_t bitrate) {
+    if (!IsSize(width, movie_stream::kMaxWidth) || !IsSize(height, movie_stream::kMaxHeight)) return false;
+    if (frameRateMode < -1 || frameRateMode > 7 || preFilter < 0 || preFilter > 3 || bitrate < 1) return false;
+    plan.trimLeft = trims.left;
+    plan.trimTop = trims.top;
+    plan.trimRight = trims.right;
+    plan.trimBottom = trims.bottom;
+    plan.autoTrim = autoTrim;
+    plan.outputWidth = width;
+    plan.outputHeight = height;
+    plan.frameRateMode = frameRateMode;
+    plan.preFilter = preFilter;
+    plan.bitrate = bitrate;
+    return true;
+}
+
+void MovieEncoder::SetProbedRate(uint32_t rate, uint32_t scale) {
+    plan.probedRate = rate;
+    plan.probedScale = scale;
+}
+
+bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
+    if (!PlanVideo(plan, format)) return false;
+    frameFormat = format.bmiHeader;
+    frameFormat.biWidth = plan.outputWidth;
+    frameFormat.biHeight = plan.outputHeight;
+    frameFormat.biSizeImage = uint32_t(plan.outputWidth) * uint32_t(plan.outputHeight) * 3;
+    const size_t extensionBytes =
+        format.bmiHeader.biSize > kBitmapInfoHeaderBytes ? format.bmiHeader.biSize - kBitmapInfoHeaderBytes : 0;
+    frameFormatExtension.assign(format.bmiExtension.begin(),
+                                format.bmiExtension.begin() + std::min(extensionBytes, format.bmiExtension.size()));
+    scaledFrame.assign(frameFormat.biSizeImage, 0);
+    // Cleared so that the first frame's "previous picture" is defined: black.
+    previousFrame.assign(frameFormat.biSizeImage, 0);
+    compressParams.lpbiInput = &frameFormat;
+    compressParams.lpbiPrev = &frameFormat;
+    compressParams.lpPrev = previousFrame.data();
+    return true;
+}
+
+const uint8_t* MovieEncoder::ScaleFrame(const uint8_t* frame) {
+    ScaleFrameInto(plan, frame, scaledFrame.data());
+    return scaledFrame.data();
+}

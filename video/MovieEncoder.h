@@ -1,0 +1,95 @@
+#pragma once
+// The encoder of one conversion: plans the picture, scales, budgets and compresses every
+// kept frame into the movie stream, collects the sound and codes it at the end.
+// Owns the stream file, the compressor, the frame buffers and the collected sound.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "audio/AdpcmEncoder.h"
+#include "audio/AudioCapture.h"
+#include "platform/MediaFormats.h"
+#include "platform/VideoCompressor.h"
+#include "video/MovieStreamWriter.h"
+#include "video/VideoPlan.h"
+
+// Process-wide: the last progress value sent, -1 at program start, not reset between runs.
+extern std::atomic<int32_t> LastProgressSent;
+
+class MovieEncoder {
+public:
+    MovieEncoder();
+    virtual ~MovieEncoder();
+    MovieEncoder(const MovieEncoder&) = delete;
+    MovieEncoder& operator=(const MovieEncoder&) = delete;
+
+    // False when the path is empty; otherwise a copy replaces any earlier path.
+    [[nodiscard]] bool SetOutputFile(const std::string& path);
+    // Accepts width -1 or 1..240 and a multiple of 4, height -1 or 1..160 and a multiple of 4,
+    // frameRateMode -1..7, preFilter 0..3, bitrate >= 1; stores all or nothing.
+    [[nodiscard]] bool SetParameters(const Trims& trims, bool autoTrim, int32_t width, int32_t height,
+                                     int32_t frameRateMode, int32_t preFilter, int32_t bitrate);
+    // The AVI probe's result, used when the decoded format states no frame duration.
+    void SetProbedRate(uint32_t rate, uint32_t scale);
+
+    // Plans geometry, rate, budget and frame step for the decoded video format and allocates
+    // the frame buffers. False when the format is unusable.
+    [[nodiscard]] bool SetupVideo(const VideoInfoHeader& format);
+    // Chooses how the sound is read; false when the format is refused.
+    [[nodiscard]] bool SetAudioFormat(const WaveFormatEx& format);
+
+    // Creates the stream file, writes its header and opens and begins the compressor.
+    [[nodiscard]] bool BeginStream(uint32_t sourceFrameTotal);
+    // One decoded frame (bottom-up 24-bit, rows padded to 4 bytes) of `length` bytes.
+    void EncodeFrame(const uint8_t* frame, int32_t length);
+    // One decoded PCM buffer of `length` bytes in the accepted format. Always true.
+    bool AppendAudio(const uint8_t* buffer, uint32_t length);
+    // Ends the compressor, appends the sound and the frame count (unless aborted or empty), closes the file.
+    [[nodiscard]] bool FinishStream();
+
+    // Crops, scales and pre-filters one decoded frame into the scaled frame, which it returns.
+    const uint8_t* ScaleFrame(const uint8_t* frame);
+    // Scales the collected sound so that its peak reaches `level` percent of full scale.
+    void NormalizeAudio(int level);
+    // Codes the collected sound as the stream's audio block.
+    AudioBlock EncodeAudioBlock();
+
+    const VideoPlan& Plan() const { return plan; }
+    const std::vector<int16_t>& CollectedSamples() const { return audio.CollectedSamples(); }
+    uint32_t SourceFrameCount() const { return sourceFrameCount; }
+    uint32_t FramesWritten() const { return framesWritten; }
+    uint32_t BytesProduced() const { return bytesProduced; }
+    std::span<const uint8_t> ScaledFrame() const { return scaledFrame; }
+
+private:
+    bool OpenCompressor();
+    uint32_t KeptFrameTotal() const;
+    void SendProgress();
+    uint32_t NextFrameBudget(uint32_t frameIndex) const;
+    bool WriteCompressedFrame();
+
+    std::string outputPath;
+    MovieStreamWriter stream;
+    VideoPlan plan;
+
+    // The compressor's input format, describing one scaled frame (rows not padded).
+    BitmapInfoHeader frameFormat;
+    std::vector<uint8_t> frameFormatExtension;  // bytes of a longer decoder header, kept with it
+    std::vector<uint8_t> scaledFrame;
+    std::vector<uint8_t> previousFrame;
+    BitmapInfoHeader outputFormat;
+    std::vector<uint8_t> compressedBuffer;
+    std::unique_ptr<VideoCompressor> compressor;
+    ICCOMPRESS compressParams;
+    uint32_t defaultQuality = 0;
+
+    uint32_t sourceFrameTotal = 0;
+    uint32_t sourceFrameCount = 0;
+    uint32_t framesWritten = 0;
+    uint32_t bytesProduced = 0;
+
+    AudioCapture audio;
+};
