@@ -60,11 +60,10 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
     frameFormatExtension.assign(format.bmiExtension.begin(),
                                 format.bmiExtension.begin() + std::min(extensionBytes, format.bmiExtension.size()));
     scaledFrame.assign(frameFormat.biSizeImage, 0);
-    // Cleared so that the first frame's "previous picture" is defined: black.
     previousFrame.assign(frameFormat.biSizeImage, 0);
     compressParams.lpbiInput = &frameFormat;
     compressParams.lpbiPrev = &frameFormat;
-    compressParams.lpPrev = previousFrame.data();
+    compressParams.lpPrev = nullptr;  // none yet: the first frame is intra
     return true;
 }
 

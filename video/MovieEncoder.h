@@ -61,14 +61,13 @@ public:
     const std::vector<int16_t>& CollectedSamples() const { return audio.CollectedSamples(); }
     uint32_t SourceFrameCount() const { return sourceFrameCount; }
     uint32_t FramesWritten() const { return framesWritten; }
-    uint32_t BytesProduced() const { return bytesProduced; }
+    uint64_t BytesProduced() const { return bytesProduced; }
     std::span<const uint8_t> ScaledFrame() const { return scaledFrame; }
 
 private:
     bool OpenCompressor();
     uint32_t KeptFrameTotal() const;
     void SendProgress();
-    uint32_t NextFrameBudget(uint32_t frameIndex) const;
     bool WriteCompressedFrame();
 
     std::string outputPath;
@@ -88,8 +87,8 @@ private:
 
     uint32_t sourceFrameTotal = 0;
     uint32_t sourceFrameCount = 0;
-    uint32_t framesWritten = 0;
-    uint32_t bytesProduced = 0;
+    uint32_t framesWritten = 0;   // records in the stream: a frame that fails is not counted
+    uint64_t bytesProduced = 0;   // whole compressed frames, headers included; 64 bits for long movies
 
     AudioCapture audio;
 };

@@ -1,0 +1,16 @@
+#pragma once
+// Which decoded frames the frame-rate reduction keeps, and the per-frame byte budget.
+#include <cstdint>
+
+#include "video/VideoPlan.h"
+
+// Whether source frame n (counted from 1) survives the reduction of the plan's frameRateMode.
+bool KeepsFrame(const VideoPlan& plan, uint32_t n);
+
+// How many of `sourceFrames` frames the reduction keeps, multiplication first.
+uint64_t KeptFrameCount(const VideoPlan& plan, uint64_t sourceFrames);
+
+// The desired size of kept frame number `frameIndex` (from 0) when `bytesProduced` bytes came
+// before it: what the cumulative target of frameIndex + 1 frames leaves, at least half an
+// average frame.
+uint32_t FrameBudget(const VideoPlan& plan, uint32_t frameIndex, uint64_t bytesProduced);
