@@ -4,16 +4,19 @@
 #include <span>
 #include <vector>
 
-inline constexpr uint32_t kAdpcmBlockBytes = 176;    // one display refresh of sound
+#include "audio/AdpcmTables.h"
+
+inline constexpr uint32_t kAdpcmBlockBytes = 176;  // one display refresh of sound
 inline constexpr uint32_t kAdpcmBlockSamples = 352;
 
 class AdpcmEncoder {
 public:
-    // Codes one sample and advances the state exactly as a decoder does from the code alone.
+    // Codes one sample (only its top 10 bits) and advances the state as a decoder does from the code alone.
     uint8_t EncodeAdpcmSample(int16_t sample);
+    // Codes `first` into the low nibble, then `second` into the high nibble.
+    uint8_t EncodeAdpcmPair(int16_t first, int16_t second);
 
-    int32_t adpcmPredictor = 0;  // -512..511
-    int32_t adpcmStepIndex = 0;  // 0..48
+    AdpcmState state;  // adpcmPredictor and adpcmStepIndex, both 0 at the start of a block
 };
 
 struct AudioBlock {
@@ -21,5 +24,7 @@ struct AudioBlock {
     uint32_t AudioBlockCount = 0;
 };
 
-// Codes all samples, then coded silence up to the length of framesWritten + 1 movie frames.
+// Codes all samples, then coded silence up to the length of framesWritten + 1 movie frames
+// at frameStep (16.16 movie frames per display refresh). A frameStep of 0 adds no length.
+// Throws std::length_error when the block count does not fit in 32 bits.
 AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep);

@@ -3,4 +3,6 @@
 #include <cstdint>
 #include <span>
 
+// In place. Silent sound, and sound already at full scale with level 100, is left unchanged.
+// The factor and every product are formed in extended precision (long double, 80-bit here).
 void NormalizeSamples(std::span<int16_t> samples, int level);
