@@ -1,0 +1,18 @@
+#pragma once
+// The checks the handheld's start-up makes on a cartridge header before it runs the image.
+#include <cstdint>
+#include <span>
+#include <string>
+
+struct CartridgeHeaderCheck {
+    bool entryIsBranch = false;  // byte 3 is 0xEA: an ARM B, as the header's entry must be
+    bool logoOk = false;         // the 156 boot-logo bytes at offset 4
+    bool fixedByteOk = false;    // 0x96 at 0xB2
+    bool complementOk = false;   // 0xBD = -(sum of 0xA0..0xBC) - 0x19
+    uint8_t complement = 0;
+    uint8_t expectedComplement = 0;
+    std::string title;  // the printable part of the 12-byte field at 0xA0
+    std::string error;  // the first failed check, empty when all pass
+};
+
+CartridgeHeaderCheck CheckCartridgeHeader(std::span<const uint8_t> image);

@@ -1,0 +1,153 @@
+// kavro-cli inspect IMAGE: what a cartridge image holds, and every check the player relies on.
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "cli/CartridgeHeader.h"
+#include "cli/CliCommand.h"
+#include "cli/ImageFile.h"
+#include "cli/StreamSummary.h"
+#include "video/MovieStreamReader.h"
+
+namespace {
+
+constexpr uint32_t kCartridgeBase = 0x08000000;
+constexpr size_t kMaxImageBytes = 32u << 20;  // the handheld's cartridge address space
+
+struct Inspection {
+    std::string path;
+    size_t imageBytes = 0;
+    StreamLocation location;
+    CartridgeHeaderCheck header;
+    MovieStreamCheck stream;
+    StreamSummary summary;
+    std::string sizeError;
+
+    bool Damaged() const { return !header.error.empty() || !stream.ok || !sizeError.empty(); }
+};
+
+nlohmann::json StatsJson(const RecordSizeStats& stats) {
+    return {{"count", stats.count},         {"minBytes", stats.minBytes}, {"medianBytes", stats.medianBytes},
+            {"maxBytes", stats.maxBytes}, {"totalBytes", stats.totalBytes}};
+}
+
+nlohmann::json InspectionJson(const Inspection& in) {
+    const MovieStreamInfo& info = in.stream.info;
+    nlohmann::json errors = nlohmann::json::array();
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.stream.error})
+        if (!error->empty()) errors.push_back(*error);
+    return {
+        {"image", in.path},
+        {"imageBytes", in.imageBytes},
+        {"ok", !in.Damaged()},
+        {"errors", errors},
+        {"streamOffset", in.location.offset},
+        {"streamOffsetFrom", in.location.source},
+        {"header",
+         {{"title", in.header.title},
+          {"entryIsBranch", in.header.entryIsBranch},
+          {"logoOk", in.header.logoOk},
+          {"fixedByteOk", in.header.fixedByteOk},
+          {"complementOk", in.header.complementOk}}},
+        {"frameCount", info.frameCount},
+        {"frameStep", info.frameStep},
+        {"framesPerSecond", in.summary.framesPerSecond},
+        {"width", info.width},
+        {"height", info.height},
+        {"records", {{"all", StatsJson(in.summary.all)},
+                     {"intra", StatsJson(in.summary.intra)},
+                     {"inter", StatsJson(in.summary.inter)}}},
+        {"audio", {{"present", info.hasAudioBlock},
+                   {"blockCount", info.audioBlockCount},
+                   {"seconds", in.summary.audioSeconds}}},
+        {"movieSeconds", in.summary.movieSeconds},
+    };
+}
+
+std::string StatsText(const RecordSizeStats& stats) {
+    if (stats.count == 0) return "none";
+    return fmt::format("{}: min {}, median {}, max {}, total {} bytes", stats.count, stats.minBytes,
+                       stats.medianBytes, stats.maxBytes, stats.totalBytes);
+}
+
+void PrintInspection(const Inspection& in) {
+    const MovieStreamInfo& info = in.stream.info;
+    const CartridgeHeaderCheck& h = in.header;
+    auto okText = [](bool ok) { return ok ? "ok" : "WRONG"; };
+    std::cout << fmt::format("image           {} ({} bytes)\n", in.path, in.imageBytes)
+              << fmt::format("stream offset   {} (cartridge address 0x{:08X}), from {}\n", in.location.offset,
+                             kCartridgeBase + in.location.offset, in.location.source)
+              << fmt::format("header          title \"{}\", entry {}, logo {}, 0x96 {}, complement {}\n", h.title,
+                             okText(h.entryIsBranch), okText(h.logoOk), okText(h.fixedByteOk), okText(h.complementOk))
+              << fmt::format("frames          {}, frame step {} ({:.3f} fps), {} x {}\n", info.frameCount,
+                             info.frameStep, in.summary.framesPerSecond, info.width, info.height)
+              << fmt::format("records         {}\n", StatsText(in.summary.all))
+              << fmt::format("  intra         {}\n", StatsText(in.summary.intra))
+              << fmt::format("  inter         {}\n", StatsText(in.summary.inter));
+    if (info.hasAudioBlock)
+        std::cout << fmt::format("audio           {} blocks, {:.3f} s\n", info.audioBlockCount, in.summary.audioSeconds);
+    else
+        std::cout << "audio           none\n";
+    std::cout << fmt::format("movie           {:.3f} s\n", in.summary.movieSeconds);
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.stream.error})
+        if (!error->empty()) std::cout << "DAMAGED         " << *error << "\n";
+    if (!in.Damaged()) std::cout << "checks          all passed\n";
+}
+
+class InspectCommand final : public CliCommand {
+public:
+    explicit InspectCommand(CLI::App& parent)
+        : app_(parent.add_subcommand("inspect", "Show what a cartridge image holds and check it as the player reads it")) {
+        app_->add_option("image", path_, "The cartridge image (.gba)")->required();
+        app_->add_option("--stream-offset", streamOffset_,
+                         "Where the movie stream begins, in bytes (default: behind this build's player)");
+        app_->add_flag("--json", json_, "Print the report as JSON");
+    }
+
+    bool Chosen() const override { return app_->parsed(); }
+
+    int Run() override {
+        ImageFile file = ReadImageFile(path_);
+        if (!file.error.empty()) return Fail(file.error);
+        Inspection in;
+        in.path = path_;
+        in.imageBytes = file.bytes.size();
+        in.location = LocateStream(file.bytes, streamOffset_);
+        if (!in.location.error.empty()) return Fail(in.location.error);
+        if (file.bytes.size() > kMaxImageBytes)
+            in.sizeError = fmt::format("the image's {} bytes exceed the {}-byte cartridge space", file.bytes.size(),
+                                       kMaxImageBytes);
+        in.header = CheckCartridgeHeader(file.bytes);
+        in.stream = ReadMovieStream(file.bytes, in.location.offset);
+        in.summary = SummarizeStream(in.stream.info);
+        if (json_)
+            std::cout << InspectionJson(in).dump(2) << "\n";
+        else
+            PrintInspection(in);
+        if (!in.Damaged()) return kExitOk;
+        if (!json_) std::cerr << "kavro-cli inspect: " << path_ << " is damaged\n";
+        return kExitDamaged;
+    }
+
+private:
+    int Fail(const std::string& error) const {
+        if (json_)
+            std::cout << nlohmann::json{{"image", path_}, {"ok", false}, {"errors", {error}}}.dump(2) << "\n";
+        std::cerr << "kavro-cli inspect: " << error << "\n";
+        return kExitFailed;
+    }
+
+    CLI::App* app_;
+    std::string path_;
+    std::optional<size_t> streamOffset_;
+    bool json_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<CliCommand> MakeInspectCommand(CLI::App& parent) {
+    return std::make_unique<InspectCommand>(parent);
+}

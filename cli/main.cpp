@@ -1,0 +1,38 @@
+// kavro-cli: the converter's work without the dialog. Each subcommand lives in its own file.
+#include <CLI/CLI.hpp>
+
+#include <exception>
+#include <iostream>
+#include <vector>
+
+#include "cli/CliCommand.h"
+
+std::unique_ptr<CliCommand> MakeInspectCommand(CLI::App& parent);
+std::unique_ptr<CliCommand> MakePreviewCommand(CLI::App& parent);
+
+namespace {
+
+// The subcommands, in the order `--help` lists them.
+constexpr CliCommandMaker kCommandMakers[] = {
+    MakeInspectCommand,
+    MakePreviewCommand,
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"KAVRO: movies as handheld cartridge images"};
+    app.require_subcommand(1);
+    std::vector<std::unique_ptr<CliCommand>> commands;
+    for (CliCommandMaker make : kCommandMakers) commands.push_back(make(app));
+    CLI11_PARSE(app, argc, argv);
+    try {
+        for (const auto& command : commands)
+            if (command->Chosen()) return command->Run();
+    } catch (const std::exception& e) {
+        // Only the standard library throws here (memory, file system).
+        std::cerr << "kavro-cli: " << e.what() << "\n";
+        return kExitFailed;
+    }
+    return kExitFailed;
+}
