@@ -1,0 +1,28 @@
+#pragma once
+// The identifiers of the controls of dialog template 102 (the main dialog) and 131 (the about
+// box). Each control's objectName is its identifier in decimal, so tests address controls by it.
+
+inline constexpr int kProcessButton = 1;  // the dialog's OK command
+inline constexpr int kExitButton = 2;     // the dialog's Cancel command
+inline constexpr int kMovieFileEdit = 1001;
+inline constexpr int kBrowseMovieButton = 1002;
+inline constexpr int kOutputFileEdit = 1003;
+inline constexpr int kBrowseOutputButton = 1004;
+inline constexpr int kRomNameEdit = 1005;
+inline constexpr int kBitrateEdit = 1006;
+inline constexpr int kNoResizeRadio = 1007;
+inline constexpr int kKeepAspectRadio = 1008;
+inline constexpr int kIgnoreAspectRadio = 1009;
+inline constexpr int kManualSettingRadio = 1010;
+inline constexpr int kTrimTopEdit = 1011;
+inline constexpr int kTrimBottomEdit = 1012;
+inline constexpr int kTrimRightEdit = 1013;
+inline constexpr int kTrimLeftEdit = 1014;
+inline constexpr int kWidthEdit = 1015;
+inline constexpr int kHeightEdit = 1016;
+inline constexpr int kFrameRateList = 1017;
+inline constexpr int kPreFilterList = 1018;
+inline constexpr int kProgressBar = 1019;
+inline constexpr int kLinkLabel = 1020;  // about box
+inline constexpr int kTrimmingList = 1021;
+inline constexpr int kResizeCheck = 1022;

@@ -1,0 +1,76 @@
+#pragma once
+// The program's only window: the settings of one conversion (the ConversionRequest), their
+// validation and presets, and the control of the run that converts with them.
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "app/DialogNotifyReceiver.h"
+#include "job/ConversionRequest.h"
+
+class QAbstractButton;
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QProgressBar;
+
+class MainDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The procedure of the worker thread; ConversionWorker in the program, a stand-in in tests.
+    using WorkerProcedure = std::function<int(const ConversionRequest&)>;
+
+    explicit MainDialog(WorkerProcedure worker);
+    // A run still active here (the application torn down around it) is aborted and waited for.
+    ~MainDialog() override;
+
+    // Escape and every request to close the window come here: ExitOrAbort.
+    void reject() override;
+
+private:
+    static constexpr size_t kPathBytes = 511;    // code page 932 bytes
+    static constexpr size_t kRomNameBytes = 12;  // the cartridge header's title field
+
+    // Settings (MainDialogSettings.cpp).
+    void OnInitDialog();
+    void LoadControls();
+    [[nodiscard]] bool StoreControls();
+    [[nodiscard]] bool StoreInteger(int id, int32_t& field, int32_t lowest, int32_t highest);
+    [[nodiscard]] bool StoreText(int id, std::string& field, size_t maxBytes);
+    void RejectField(QLineEdit& edit, const QString& message);
+    void UpdateEnabling();
+    void ApplyPicturePreset();
+    void OnTrimmingChanged();
+    void BrowseMovie();
+    void BrowseOutput();
+
+    // Run control (MainDialogRun.cpp).
+    void StartConversion();
+    [[nodiscard]] bool ConfirmOverwrite();
+    void SetRunLocked(bool locked);
+    void ExitOrAbort();
+    void OnConvertNotify(uint32_t code, intptr_t value);
+    void ShowProgress(intptr_t thousandths);
+    void CompleteRun(int completionCode);
+    void ReportOutcome(int completionCode);
+
+    void ShowAbout();
+
+    QWidget& Control(int id) const;
+    QLineEdit& Edit(int id) const;
+    QComboBox& List(int id) const;
+    QAbstractButton& Button(int id) const;
+    QProgressBar& Progress() const;
+
+    ConversionRequest request;
+    DialogNotifyReceiver receiver;
+    WorkerProcedure worker;
+    std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
+    QButtonGroup* pictureModes = nullptr;  // Qt child of the dialog
+    std::jthread WorkerThread;          // joinable exactly while a run is active
+    int32_t LastShownPercent = -1;
+    bool tearingDown = false;  // set by the destructor: a completion then ends the run silently
+};

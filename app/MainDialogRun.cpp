@@ -1,0 +1,156 @@
+// MainDialog: starting, aborting and reporting a conversion run.
+//
+// The process-wide idle priority class of the host is approximated by running the worker (and
+// so the decoding threads it starts, which inherit its policy) under SCHED_IDLE; the dialog's
+// thread keeps its priority, so there is no process priority to lower or restore.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QProgressBar>
+
+#include "app/ControlIds.h"
+#include "app/MainDialog.h"
+#include "app/MessageBox.h"
+#include "platform/NamedEvent.h"
+#include "platform/RunState.h"
+#include "platform/ThreadPriority.h"
+
+namespace {
+
+// The controls a run disables, in the order it disables them; Exit and the progress bar stay.
+constexpr int kRunLockedControls[] = {
+    kMovieFileEdit, kBrowseMovieButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit, kBitrateEdit,
+    kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
+    kTrimmingList,  kTrimTopEdit,       kTrimBottomEdit,    kTrimLeftEdit,       kTrimRightEdit,
+    kResizeCheck,   kWidthEdit,         kHeightEdit,        kFrameRateList,      kPreFilterList,
+    kProcessButton,
+};
+
+constexpr int kManualPictureMode = 3;
+constexpr int kUnexpectedException = 999;
+
+const QString kProgramTitle = QStringLiteral("KAVRO");
+
+bool IsMultipleOf4(int32_t pixels) { return (pixels & 3) == 0; }
+
+// Whether something that can be overwritten sits at the path; a folder (which the image cannot
+// replace) or a dangling link counts as nothing, and assembly reports the failure.
+bool OutputExists(const std::string& path) {
+    const QFileInfo file(QString::fromStdString(path));
+    return file.exists() && !file.isDir();
+}
+
+}  // namespace
+
+MainDialog::~MainDialog() {
+    if (WorkerThread.joinable()) {
+        tearingDown = true;
+        (void)OpenAndSignalNamedEvent(kAbortEventName);
+        // The worker may be blocked in a sent notice: keep handling them until its completion.
+        while (WorkerThread.joinable()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    NotifyReceiver* self = &receiver;
+    NotifyWindow.compare_exchange_strong(self, nullptr);
+}
+
+void MainDialog::StartConversion() {
+    if (!StoreControls()) return;
+    if (request.moviePath.empty() || request.outputPath.empty()) return;
+    // Made in Manual only, whatever the resize check box says.
+    if (request.pictureMode == kManualPictureMode && (!IsMultipleOf4(request.width) || !IsMultipleOf4(request.height))) {
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"),
+                       QStringLiteral("リサイズ後のピクセルサイズは４の倍数である必要があります"));
+        return;
+    }
+    if (OutputExists(request.outputPath) && !ConfirmOverwrite()) return;
+
+    SetRunLocked(true);
+    Button(kExitButton).setText(QStringLiteral("中断(&B)"));
+    NotifyWindow = &receiver;
+    AbortRequested = false;
+    ErrorDetail.clear();
+    LastShownPercent = -1;
+    try {
+        // The thread holds its own copy of the procedure; it reads the request in place.
+        WorkerThread = std::jthread([procedure = worker, &settings = request] {
+            SetCurrentThreadIdlePriority();
+            procedure(settings);
+        });
+    } catch (const std::system_error&) {
+        // No thread, so no completion will come: end the run here, as an unexpected failure.
+        CompleteRun(kUnexpectedException);
+    }
+}
+
+bool MainDialog::ConfirmOverwrite() {
+    const QString text = QStringLiteral("出力先ファイル\n\n    %1\n\nが既に存在します。上書きしてもよろしいですか？")
+                             .arg(QString::fromStdString(request.outputPath));
+    return ShowMessageBox(this, QMessageBox::Question, QStringLiteral("上書き確認"), text,
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void MainDialog::SetRunLocked(bool locked) {
+    for (int id : kRunLockedControls) Control(id).setEnabled(!locked);
+}
+
+void MainDialog::ExitOrAbort() {
+    if (WorkerThread.joinable()) {
+        // Nobody may be decoding yet (or any more): then there is no event and nothing happens.
+        (void)OpenAndSignalNamedEvent(kAbortEventName);
+        return;
+    }
+    done(0);
+}
+
+void MainDialog::OnConvertNotify(uint32_t code, intptr_t value) {
+    switch (code) {
+    case NOTIFY_PROGRESS: ShowProgress(value); break;
+    case NOTIFY_STATUS:
+        setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromUtf8(reinterpret_cast<const char*>(value)), kProgramTitle));
+        break;
+    case NOTIFY_COMPLETED:
+        // A completion belongs to a run; one that arrives while idle has nothing to end.
+        if (WorkerThread.joinable()) CompleteRun(static_cast<int>(value));
+        break;
+    default: break;
+    }
+}
+
+void MainDialog::ShowProgress(intptr_t thousandths) {
+    // The bar ignores values outside its range; a source that undercounts its frames can send more than 1000.
+    Progress().setValue(static_cast<int>(std::clamp<intptr_t>(thousandths, 0, 1000)));
+    const int32_t percent = static_cast<int32_t>(thousandths / 10);
+    if (percent == LastShownPercent) return;
+    setWindowTitle(QStringLiteral("%1% - 変換中 - %2").arg(percent).arg(kProgramTitle));
+    LastShownPercent = percent;
+}
+
+void MainDialog::CompleteRun(int completionCode) {
+    if (tearingDown) {
+        WorkerThread.detach();
+        return;
+    }
+    ReportOutcome(completionCode);
+    // The worker's last act was to post this notice; its thread ends by itself.
+    if (WorkerThread.joinable()) WorkerThread.detach();
+    setWindowTitle(kProgramTitle);
+    Progress().setValue(0);
+    SetRunLocked(false);
+    Button(kExitButton).setText(QStringLiteral("終了(&X)"));
+    ApplyPicturePreset();
+}
+
+void MainDialog::ReportOutcome(int completionCode) {
+    if (AbortRequested) {
+        ShowMessageBox(this, QMessageBox::Critical, kProgramTitle, QStringLiteral("変換処理は中断されました"));
+    } else if (completionCode == 0) {
+        QApplication::beep();
+    } else if (completionCode == kUnexpectedException) {
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("エラー"),
+                       QStringLiteral("予期しない例外が発生しました。プログラムを終了してください"));
+    } else {
+        QString text = QStringLiteral("変換中にエラーが発生しました(%1)").arg(completionCode);
+        if (!ErrorDetail.empty()) text += QStringLiteral("\n") + QString::fromStdString(ErrorDetail);
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("エラー"), text);
+    }
+}
