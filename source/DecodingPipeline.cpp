@@ -1,0 +1,120 @@
+#include "source/internal/DecodingPipeline.h"
+
+#include <system_error>
+
+#include "platform/ThreadPriority.h"
+
+namespace {
+
+// Enough packets ahead to keep both decoders busy; the byte bound keeps raw high-resolution
+// video (megabytes a packet) from piling up.
+constexpr size_t kQueuePackets = 64;
+constexpr size_t kQueueBytes = size_t(16) << 20;
+
+}  // namespace
+
+DecodingPipeline::DecodingPipeline(SampleGrabber& videoGrabber, SampleGrabber& audioGrabber)
+    : videoGrabber(videoGrabber),
+      audioGrabber(audioGrabber),
+      videoQueue(kQueuePackets, kQueueBytes),
+      audioQueue(kQueuePackets, kQueueBytes) {}
+
+DecodingPipeline::~DecodingPipeline() { Stop(); }
+
+MediaStatus DecodingPipeline::OpenInput(const std::string& path) {
+    AVFormatContext* opened = nullptr;
+    // On failure FFmpeg frees the context itself.
+    if (const int status = avformat_open_input(&opened, path.c_str(), nullptr, nullptr); status < 0) return status;
+    input.reset(opened);
+    return avformat_find_stream_info(input.get(), nullptr);
+}
+
+MediaStatus DecodingPipeline::OpenVideo() {
+    const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (index == AVERROR_STREAM_NOT_FOUND) return kStatusUnsupportedVideo;
+    if (index < 0) return index;
+    videoIndex = index;
+    video = std::make_unique<VideoDecoder>(videoGrabber);
+    return video->Open(*input->streams[index]);
+}
+
+MediaStatus DecodingPipeline::OpenAudio() {
+    const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
+    if (index == AVERROR_STREAM_NOT_FOUND) return 0;
+    if (index < 0) return index;
+    audioIndex = index;
+    audio = std::make_unique<AudioDecoder>(audioGrabber);
+    return audio->Open(*input->streams[index]);
+}
+
+std::optional<int64_t> DecodingPipeline::LengthInFrames() const {
+    const AVStream& stream = *input->streams[videoIndex];
+    if (stream.nb_frames > 0) return stream.nb_frames;
+    const AVRational rate = stream.avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0) return std::nullopt;
+    int64_t frames = 0;
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
+        frames = av_rescale_q_rnd(stream.duration, stream.time_base, av_inv_q(rate), AV_ROUND_NEAR_INF);
+    else if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
+        frames = av_rescale_q_rnd(input->duration, AV_TIME_BASE_Q, av_inv_q(rate), AV_ROUND_NEAR_INF);
+    if (frames <= 0) return std::nullopt;
+    return frames;
+}
+
+MediaStatus DecodingPipeline::Run() {
+    for (unsigned i = 0; i < input->nb_streams; ++i)
+        if (int(i) != videoIndex && int(i) != audioIndex) input->streams[i]->discard = AVDISCARD_ALL;
+    runningThreads = audio ? 3 : 2;
+    try {
+        threads.emplace_back([this](std::stop_token stop) { Demux(stop); });
+        threads.emplace_back([this](std::stop_token stop) {
+            video->Run(videoQueue, stop);
+            ThreadEnded();
+        });
+        if (audio)
+            threads.emplace_back([this](std::stop_token stop) {
+                audio->Run(audioQueue, stop);
+                ThreadEnded();
+            });
+    } catch (const std::system_error& error) {
+        return AVERROR(error.code().value());
+    }
+    return 0;
+}
+
+void DecodingPipeline::Demux(std::stop_token stop) {
+    SetCurrentThreadIdlePriority();
+    while (!stop.stop_requested()) {
+        ffmpeg::PacketPtr packet(av_packet_alloc());
+        // The end of the file and a read error both end the streams here.
+        if (!packet || av_read_frame(input.get(), packet.get()) < 0) break;
+        if (PacketQueue* queue = QueueOf(packet->stream_index)) queue->Push(std::move(packet));
+    }
+    videoQueue.MarkEnd();
+    audioQueue.MarkEnd();
+    ThreadEnded();
+}
+
+PacketQueue* DecodingPipeline::QueueOf(int streamIndex) {
+    if (streamIndex == videoIndex) return &videoQueue;
+    if (streamIndex == audioIndex) return &audioQueue;
+    return nullptr;
+}
+
+void DecodingPipeline::ThreadEnded() {
+    std::lock_guard lock(completionMutex);
+    --runningThreads;
+    completion.notify_all();
+}
+
+bool DecodingPipeline::WaitForCompletion(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(completionMutex);
+    return completion.wait_for(lock, timeout, [this] { return runningThreads == 0; });
+}
+
+void DecodingPipeline::Stop() {
+    for (std::jthread& thread : threads) thread.request_stop();
+    videoQueue.Close();
+    audioQueue.Close();
+    threads.clear();
+}

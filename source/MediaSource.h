@@ -1,0 +1,32 @@
+#pragma once
+// The media source of one conversion: builds the decoding graph around the encoder, reads
+// the movie's length, runs the decode to its end or to the user's abort, and lets go of
+// the encoder afterwards. All operations run on the conversion's worker thread. Failures
+// leave their text in ErrorDetail; an abort sets AbortRequested (platform/RunState.h).
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/NamedEvent.h"
+#include "source/SourceGraph.h"
+
+class MovieEncoder;
+
+// Opens the movie (probing AVI files for their frame rate first), makes the encoder plan the
+// picture and accept the sound, and registers the sample sinks. `graph` receives the graph
+// as soon as it exists, also when building fails afterwards. A movie without sound gets no
+// audio path; a file without video fails with "未対応の映像フォーマットです".
+[[nodiscard]] bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder);
+
+// The movie's length in video frames; false (ErrorDetail unchanged) when the file states neither.
+[[nodiscard]] bool QuerySourceLength(SourceGraph& graph, int64_t& length);
+
+// Decodes the movie to its end, polling the named abort event every 500 ms. The event exists
+// only while this runs. False after an abort or when decoding could not start.
+[[nodiscard]] bool RunSourceGraph(SourceGraph& graph, const std::string& abortEventName = kAbortEventName);
+
+// Unregisters the sample sinks; nothing for a null graph.
+void DetachSampleSinks(SourceGraph* graph);
+
+// Makes ErrorDetail the decoding library's text for a status code (at most 159 bytes).
+void StoreMediaErrorText(int32_t status);

@@ -1,0 +1,59 @@
+#include "source/internal/RiffReader.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr uint32_t kRiff = RiffFourCC("RIFF");
+constexpr uint32_t kList = RiffFourCC("LIST");
+constexpr uint64_t kHeaderBytes = 8;
+constexpr uint64_t kTypeBytes = 4;
+
+bool HasType(uint32_t id) { return id == kRiff || id == kList; }
+
+}  // namespace
+
+bool RiffReader::Open(const std::string& path) {
+    file.reset(std::fopen(path.c_str(), "rb"));
+    if (!file || fseeko(file.get(), 0, SEEK_END) != 0) return false;
+    const off_t size = ftello(file.get());
+    if (size < 0) return false;
+    fileSize = uint64_t(size);
+    position = 0;
+    return true;
+}
+
+bool RiffReader::ReadAt(uint64_t offset, std::span<uint8_t> buffer) {
+    if (offset > fileSize || buffer.size() > fileSize - offset) return false;
+    return fseeko(file.get(), off_t(offset), SEEK_SET) == 0 &&
+           std::fread(buffer.data(), 1, buffer.size(), file.get()) == buffer.size();
+}
+
+bool RiffReader::Descend(RiffChunk& chunk, const RiffChunk* parent, uint32_t id, uint32_t type) {
+    const uint64_t limit = parent ? std::min(parent->End(), fileSize) : fileSize;
+    while (position + kHeaderBytes <= limit) {
+        std::array<uint8_t, kHeaderBytes + kTypeBytes> header{};
+        if (!ReadAt(position, std::span(header).first(kHeaderBytes))) return false;
+        RiffChunk found{.id = ReadLe32(&header[0]), .size = ReadLe32(&header[4]), .dataOffset = position + kHeaderBytes};
+        const bool hasType = HasType(found.id);
+        if (hasType && found.size >= kTypeBytes && ReadAt(found.dataOffset, std::span(header).last(kTypeBytes)))
+            found.type = ReadLe32(&header[8]);
+        if (found.id == id && (!hasType || found.type == type)) {
+            chunk = found;
+            position = found.dataOffset + (hasType ? kTypeBytes : 0);
+            return true;
+        }
+        position = found.End();
+    }
+    return false;
+}
+
+void RiffReader::Ascend(const RiffChunk& chunk) { position = chunk.End(); }
+
+size_t RiffReader::Read(std::span<uint8_t> buffer) {
+    const size_t count = size_t(std::min<uint64_t>(buffer.size(), fileSize - std::min(position, fileSize)));
+    if (!ReadAt(position, buffer.first(count))) return 0;
+    position += count;
+    return count;
+}

@@ -1,0 +1,54 @@
+#include "source/internal/StreamDecoder.h"
+
+#include "platform/ThreadPriority.h"
+#include "source/internal/PacketQueue.h"
+
+StreamDecoder::StreamDecoder(SampleGrabber& grabber) : grabber(grabber) {}
+
+StreamDecoder::~StreamDecoder() = default;
+
+MediaStatus StreamDecoder::OpenCodec(const AVStream& stream) {
+    const AVCodec* decoder = avcodec_find_decoder(stream.codecpar->codec_id);
+    if (!decoder) return AVERROR_DECODER_NOT_FOUND;
+    codec.reset(avcodec_alloc_context3(decoder));
+    frame.reset(av_frame_alloc());
+    if (!codec || !frame) return AVERROR(ENOMEM);
+    if (const int status = avcodec_parameters_to_context(codec.get(), stream.codecpar); status < 0) return status;
+    codec->pkt_timebase = stream.time_base;
+    // Let the decoder work ahead on threads of its own while this one waits for the encoder.
+    codec->thread_count = 0;
+    timeBase = stream.time_base;
+    return avcodec_open2(codec.get(), decoder, nullptr);
+}
+
+double StreamDecoder::SampleTime(const AVFrame& decoded) const {
+    if (decoded.best_effort_timestamp == AV_NOPTS_VALUE) return 0.0;
+    return double(decoded.best_effort_timestamp) * av_q2d(timeBase);
+}
+
+void StreamDecoder::Run(PacketQueue& queue, std::stop_token stop) {
+    SetCurrentThreadIdlePriority();
+    bool healthy = true;
+    while (healthy) {
+        const ffmpeg::PacketPtr packet = queue.Pop();
+        if (!packet) break;
+        healthy = Decode(packet.get());
+    }
+    if (healthy && !stop.stop_requested() && Decode(nullptr)) DeliverRest();
+    // Nothing more is taken from the queue: let the demuxer drop this stream's packets.
+    queue.Close();
+}
+
+bool StreamDecoder::Decode(const AVPacket* packet) {
+    const int sent = avcodec_send_packet(codec.get(), packet);
+    if (sent == AVERROR_INVALIDDATA) return true;
+    if (sent < 0) return false;
+    for (;;) {
+        const int received = avcodec_receive_frame(codec.get(), frame.get());
+        if (received == AVERROR(EAGAIN) || received == AVERROR_EOF || received == AVERROR_INVALIDDATA) return true;
+        if (received < 0) return false;
+        const bool delivered = Deliver(*frame);
+        av_frame_unref(frame.get());
+        if (!delivered) return false;
+    }
+}

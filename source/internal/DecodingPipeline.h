@@ -1,0 +1,72 @@
+#pragma once
+// The decoding machinery of a SourceGraph: the opened movie, the decoders of its best video
+// and best audio stream, and while it runs one demux thread feeding the two decode threads,
+// which deliver to the graph's sample grabbers.
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/MediaFormats.h"
+#include "source/SampleGrabber.h"
+#include "source/internal/AudioDecoder.h"
+#include "source/internal/Ffmpeg.h"
+#include "source/internal/MediaStatus.h"
+#include "source/internal/PacketQueue.h"
+#include "source/internal/VideoDecoder.h"
+
+class DecodingPipeline {
+public:
+    // Decoded pictures go to `videoGrabber`, decoded sound to `audioGrabber`; both outlive this.
+    DecodingPipeline(SampleGrabber& videoGrabber, SampleGrabber& audioGrabber);
+    // Stops the threads first.
+    ~DecodingPipeline();
+    DecodingPipeline(const DecodingPipeline&) = delete;
+    DecodingPipeline& operator=(const DecodingPipeline&) = delete;
+
+    // Opens the movie and reads what its streams are.
+    [[nodiscard]] MediaStatus OpenInput(const std::string& path);
+    // Opens the decoder of the best video stream; kStatusUnsupportedVideo when there is none.
+    [[nodiscard]] MediaStatus OpenVideo();
+    // Opens the decoder of the best audio stream; a movie without one gets no audio path.
+    [[nodiscard]] MediaStatus OpenAudio();
+
+    const VideoInfoHeader& VideoFormat() const { return video->Format(); }
+    bool HasAudio() const { return audio != nullptr; }
+    const WaveFormatEx& AudioFormat() const { return audio->Format(); }
+    // The movie's length in video frames: the frame count the file states, else its duration
+    // times the frame rate, rounded to nearest; none when neither is known.
+    std::optional<int64_t> LengthInFrames() const;
+
+    // Starts decoding: the demux thread and one decode thread per path. Once only.
+    [[nodiscard]] MediaStatus Run();
+    // True once every stream has been delivered to its end; false when the time-out passed first.
+    bool WaitForCompletion(std::chrono::milliseconds timeout);
+    // Ends decoding wherever it is and joins the threads.
+    void Stop();
+
+private:
+    void Demux(std::stop_token stop);
+    PacketQueue* QueueOf(int streamIndex);
+    void ThreadEnded();
+
+    SampleGrabber& videoGrabber;
+    SampleGrabber& audioGrabber;
+    ffmpeg::FormatContextPtr input;
+    int videoIndex = -1;
+    int audioIndex = -1;
+    std::unique_ptr<VideoDecoder> video;
+    std::unique_ptr<AudioDecoder> audio;
+    PacketQueue videoQueue;
+    PacketQueue audioQueue;
+
+    std::mutex completionMutex;
+    std::condition_variable completion;
+    int runningThreads = 0;
+    std::vector<std::jthread> threads;
+};

@@ -1,0 +1,45 @@
+#pragma once
+// Decodes one stream of the movie on its own thread and hands every decoded frame, converted
+// to the grabber's format, to the stream's sample grabber.
+#include <stop_token>
+
+#include "source/SampleGrabber.h"
+#include "source/internal/Ffmpeg.h"
+#include "source/internal/MediaStatus.h"
+
+class PacketQueue;
+
+class StreamDecoder {
+public:
+    explicit StreamDecoder(SampleGrabber& grabber);
+    virtual ~StreamDecoder();
+    StreamDecoder(const StreamDecoder&) = delete;
+    StreamDecoder& operator=(const StreamDecoder&) = delete;
+
+    // The body of the stream's decode thread: decodes the queue's packets until the queue
+    // ends, then drains the decoder and delivers what it held back. A stop skips the draining.
+    // A decoder failure ends the stream early, as its end would; a damaged packet is skipped.
+    void Run(PacketQueue& queue, std::stop_token stop);
+
+protected:
+    // Opens the decoder for the stream's codec.
+    [[nodiscard]] MediaStatus OpenCodec(const AVStream& stream);
+    const AVCodecContext& Codec() const { return *codec; }
+    // The frame's time in seconds, 0 when it has none.
+    double SampleTime(const AVFrame& frame) const;
+
+    // Converts one decoded frame and hands it to the grabber; false when it cannot be converted.
+    virtual bool Deliver(const AVFrame& frame) = 0;
+    // Hands over what the converter still holds once the last frame has been delivered.
+    virtual void DeliverRest() {}
+
+    SampleGrabber& grabber;
+
+private:
+    // Sends one packet (null: the end) and delivers every frame it completes; false on a failure.
+    bool Decode(const AVPacket* packet);
+
+    ffmpeg::CodecContextPtr codec;
+    ffmpeg::FramePtr frame;
+    AVRational timeBase{0, 1};
+};

@@ -1,0 +1,34 @@
+#pragma once
+// Decodes the movie's video stream into bottom-up 24-bit B,G,R pictures with rows padded to
+// 4 bytes, one whole picture per delivery, at the size the stream states.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "platform/MediaFormats.h"
+#include "source/internal/StreamDecoder.h"
+
+class VideoDecoder final : public StreamDecoder {
+public:
+    using StreamDecoder::StreamDecoder;
+
+    // Opens the decoder and fixes the delivered format; kStatusUnsupportedVideo for a size
+    // or pixel format that cannot be delivered.
+    [[nodiscard]] MediaStatus Open(const AVStream& stream);
+    // The format of the delivered pictures, valid after a successful Open.
+    const VideoInfoHeader& Format() const { return format; }
+
+private:
+    bool Deliver(const AVFrame& frame) override;
+
+    VideoInfoHeader format;
+    int width = 0;
+    int height = 0;
+    size_t strideBytes = 0;
+    std::vector<uint8_t> picture;  // one delivered picture; the row padding stays zero
+    ffmpeg::SwsPtr scaler;
+};
+
+// Duration of one frame in 100 ns units for a frame rate: 10^7 x den / num, truncated;
+// 0 when the rate is unknown.
+int64_t AvgTimePerFrameOf(AVRational frameRate);
