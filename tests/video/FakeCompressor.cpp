@@ -46,13 +46,18 @@ public:
         script_.calls.push_back(call);
         const FakeFault fault = script_.fault ? script_.fault(call) : FakeFault::None;
         if (fault == FakeFault::Refuse) return ICERR_ERROR;
-        const uint32_t bytes = script_.frameBytes ? script_.frameBytes(call) : std::max<uint32_t>(36, params->dwFrameSize & ~3u);
+        const uint32_t bytes = script_.frameBytes ? script_.frameBytes(call) : LargestFrameWithin(params->dwFrameSize);
         Write(*params->lpbiInput, bytes, fault, params->lpOutput);
         params->lpbiOutput->biSizeImage = bytes;
         return ICERR_OK;
     }
 
 private:
+    // Strip sizes are multiples of 4, so whole frames are 2 more than a multiple of 4.
+    static uint32_t LargestFrameWithin(uint32_t budget) {
+        return std::max<uint32_t>(38, ((budget - 2) & ~3u) + 2);
+    }
+
     // Frame header, strip header, a one-entry V1 codebook, then an all-V1 vectors chunk padded to size.
     static void Write(const BitmapInfoHeader& input, uint32_t bytes, FakeFault fault, uint8_t* out) {
         std::fill(out, out + bytes, 0);

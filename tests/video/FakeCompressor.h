@@ -18,7 +18,8 @@ struct FakeCall {
 enum class FakeFault { None, TwoStrips, WrongWidth, Refuse };
 
 struct FakeCompressorScript {
-    // Size of each answered frame in bytes (a multiple of 4, at least 36); by default the budget.
+    // Size of each answered frame in bytes (2 more than a multiple of 4, at least 38); by default
+    // the largest such size within the budget.
     std::function<uint32_t(const FakeCall&)> frameBytes;
     std::function<FakeFault(const FakeCall&)> fault;
     std::vector<FakeCall> calls;
