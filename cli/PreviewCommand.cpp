@@ -1,0 +1,158 @@
+// kavro-cli preview IMAGE: what the handheld shows and plays, from the mGBA core.
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+
+#include <cmath>
+#include <filesystem>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "cli/CliCommand.h"
+#include "cli/ImageFile.h"
+#include "cli/PngWriter.h"
+#include "cli/PreviewRun.h"
+#include "cli/StreamSummary.h"
+#include "cli/WavWriter.h"
+#include "preview/HandheldCore.h"
+#include "video/MovieStreamReader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kUnknownLengthSeconds = 10;  // when the stream does not read cleanly
+constexpr double kStartSeconds = 0.5;         // start-up before the first pass, with margin
+constexpr int kSheetColumns = 4;
+constexpr uint32_t kQuietRefreshes = 600;  // shorter runs print no progress
+
+// One pass of the movie (sound included) when the stream reads cleanly.
+double DefaultSeconds(std::span<const uint8_t> image) {
+    const StreamLocation location = LocateStream(image, std::nullopt);
+    if (!location.error.empty()) return kUnknownLengthSeconds;
+    const MovieStreamCheck stream = ReadMovieStream(image, location.offset);
+    if (!stream.ok) return kUnknownLengthSeconds;
+    const StreamSummary summary = SummarizeStream(stream.info);
+    return std::max(summary.movieSeconds, summary.audioSeconds) + kStartSeconds;
+}
+
+struct PreviewFiles {
+    fs::path sheet;
+    fs::path sound;
+    fs::path frames;  // empty unless every frame is kept
+};
+
+class PreviewCommand final : public CliCommand {
+public:
+    explicit PreviewCommand(CLI::App& parent)
+        : app_(parent.add_subcommand("preview", "Run an image on the mGBA core: contact sheet, frames and sound")) {
+        app_->add_option("image", path_, "The cartridge image (.gba)")->required();
+        app_->add_option("--seconds", seconds_, "How long to run (default: one pass of the movie)")
+            ->check(CLI::PositiveNumber);
+        app_->add_option("--out", out_, "Folder for the files (default: the current folder)");
+        app_->add_flag("--every-frame", everyFrame_, "Also write every newly shown frame as a PNG file");
+        app_->add_flag("--json", json_, "Print the summary as JSON");
+    }
+
+    bool Chosen() const override { return app_->parsed(); }
+
+    int Run() override {
+        const ImageFile file = ReadImageFile(path_);
+        if (!file.error.empty()) return Fail(file.error);
+        HandheldCoreLoad load = HandheldCore::Load(file.bytes);
+        if (!load.core) return Fail(load.error);
+        const double seconds = seconds_.value_or(DefaultSeconds(file.bytes));
+        const PreviewFiles files = Files();
+        std::error_code error;
+        fs::create_directories(files.frames.empty() ? fs::path(out_) : files.frames, error);
+        if (error) return Fail(fmt::format("cannot create {}: {}", out_, error.message()));
+
+        WavWriter wav;
+        if (std::string failure = wav.Open(files.sound.string(), kCoreSoundRateHz); !failure.empty()) return Fail(failure);
+        PreviewPlan plan;
+        plan.refreshes = uint32_t(std::ceil(seconds * kRefreshHz));
+        plan.framesFolder = files.frames;
+        plan.sound = &wav;
+        if (plan.refreshes > kQuietRefreshes) plan.progress = [&](uint32_t done) { Progress(done, plan.refreshes); };
+        PreviewResult result = RunPreview(*load.core, plan);
+        if (std::string failure = wav.Close(); result.error.empty()) result.error = failure;
+        if (result.error.empty()) result.error = WriteSheet(result, files.sheet);
+        if (!result.error.empty()) return Fail(result.error);
+        Report(result, plan, files);
+        if (!result.crashed) return kExitOk;
+        std::cerr << "kavro-cli preview: the core stopped: the player crashed\n";
+        return kExitDamaged;
+    }
+
+private:
+    PreviewFiles Files() const {
+        const std::string stem = fs::path(path_).stem().string();
+        const fs::path folder(out_);
+        return {folder / (stem + "-sheet.png"), folder / (stem + ".wav"),
+                everyFrame_ ? folder / (stem + "-frames") : fs::path()};
+    }
+
+    static std::string WriteSheet(const PreviewResult& result, const fs::path& path) {
+        const RgbPicture sheet = ComposeContactSheet(result.tiles, kSheetColumns);
+        if (sheet.rgb.empty()) return "no screen to put on the contact sheet";
+        return WritePng(path.string(), sheet.width, sheet.height, sheet.rgb);
+    }
+
+    static void Progress(uint32_t done, uint32_t total) {
+        std::cerr << fmt::format("preview: {:3}% ({:.1f} of {:.1f} s)\n", uint64_t(done) * 100 / total,
+                                 done / kRefreshHz, total / kRefreshHz);
+    }
+
+    void Report(const PreviewResult& result, const PreviewPlan& plan, const PreviewFiles& files) const {
+        const nlohmann::json summary = {
+            {"image", path_},
+            {"ok", !result.crashed},
+            {"refreshes", plan.refreshes},
+            {"seconds", plan.refreshes / kRefreshHz},
+            {"contactSheet", files.sheet.string()},
+            {"contactSheetRefreshes", result.tileRefreshes},
+            {"sound", files.sound.string()},
+            {"soundSeconds", double(result.soundFrames) / kCoreSoundRateHz},
+            {"soundPeak", result.soundPeak},
+            {"soundRms", result.soundRms},
+            {"framesFolder", files.frames.string()},
+            {"framesWritten", result.framesWritten},
+            {"framesShown", result.framesShown},
+            {"passesStarted", result.passesStarted},
+            {"lateFrames", result.lateFrames},
+            {"crashed", result.crashed},
+        };
+        if (json_) {
+            std::cout << summary.dump(2) << "\n";
+            return;
+        }
+        std::cout << fmt::format("ran             {} refreshes ({:.2f} s)\n", plan.refreshes, plan.refreshes / kRefreshHz)
+                  << fmt::format("contact sheet   {}\n", files.sheet.string())
+                  << fmt::format("sound           {} ({:.2f} s, peak {}, rms {:.0f})\n", files.sound.string(),
+                                 double(result.soundFrames) / kCoreSoundRateHz, result.soundPeak, result.soundRms)
+                  << fmt::format("frames shown    {} in {} passes, {} late\n", result.framesShown,
+                                 result.passesStarted, result.lateFrames);
+        if (!files.frames.empty())
+            std::cout << fmt::format("frame files     {} in {}\n", result.framesWritten, files.frames.string());
+    }
+
+    int Fail(const std::string& error) const {
+        if (json_)
+            std::cout << nlohmann::json{{"image", path_}, {"ok", false}, {"errors", {error}}}.dump(2) << "\n";
+        std::cerr << "kavro-cli preview: " << error << "\n";
+        return kExitFailed;
+    }
+
+    CLI::App* app_;
+    std::string path_;
+    std::optional<double> seconds_;
+    std::string out_ = ".";
+    bool everyFrame_ = false;
+    bool json_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<CliCommand> MakePreviewCommand(CLI::App& parent) {
+    return std::make_unique<PreviewCommand>(parent);
+}

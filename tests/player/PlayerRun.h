@@ -1,0 +1,37 @@
+#pragma once
+// A cartridge image running on the core, refresh by refresh, with the player's status block
+// read after each one.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "player/PlayerLayout.h"
+#include "preview/HandheldCore.h"
+
+class PlayerRun {
+public:
+    explicit PlayerRun(std::span<const uint8_t> image);
+
+    bool Started() const { return core_ != nullptr; }
+    HandheldCore& core() { return *core_; }
+    const player_layout::PlayerStatus& status() const { return status_; }
+
+    // Runs one display refresh; it ends as the next v-blank begins, before the player's
+    // v-blank work, so the screen holds what the refresh displayed.
+    const player_layout::PlayerStatus& Refresh();
+    // Refreshes until the status shows pass `pass` (1 = the first); false after `limit` refreshes.
+    bool RunUntilPass(uint32_t pass, uint32_t limit = 600);
+
+private:
+    std::unique_ptr<HandheldCore> core_;
+    player_layout::PlayerStatus status_{};
+};
+
+// The screen the handheld should show for a decoded picture: each channel reduced to 5 bits,
+// the picture centred on black.
+std::vector<uint16_t> ExpectedScreen(std::span<const uint8_t> rgb, int width, int height);
+
+// Empty when equal; otherwise the number of differing pixels and the first of them.
+std::string ScreenDifference(std::span<const uint16_t> screen, std::span<const uint16_t> expected);

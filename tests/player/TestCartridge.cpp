@@ -1,0 +1,94 @@
+#include "tests/player/TestCartridge.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <numbers>
+#include <string>
+
+#include "audio/AdpcmEncoder.h"
+#include "platform/TempFile.h"
+#include "resources/Resources.h"
+#include "video/MovieStreamWriter.h"
+
+namespace {
+
+class RemovedFile {
+public:
+    explicit RemovedFile(std::string path) : path_(std::move(path)) {}
+    ~RemovedFile() { std::remove(path_.c_str()); }
+    RemovedFile(const RemovedFile&) = delete;
+    RemovedFile& operator=(const RemovedFile&) = delete;
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+bool WriteStream(const std::string& path, const TestMovie& movie) {
+    MovieStreamWriter writer;
+    if (!writer.Create(path) || !writer.WriteHeader(movie.frameStep, uint32_t(movie.width), uint32_t(movie.height)))
+        return false;
+    for (const FrameRecord& record : movie.records)
+        if (!writer.WriteFrameRecord(record.stripId, record.chunks)) return false;
+    if (!movie.records.empty()) {
+        const uint32_t blocks = uint32_t(movie.adpcm.size() / kAdpcmBlockBytes);
+        if (!writer.WriteAudioBlock(blocks, movie.adpcm) || !writer.WriteFrameCount(uint32_t(movie.records.size())))
+            return false;
+    }
+    return writer.Close();
+}
+
+}  // namespace
+
+std::span<const uint8_t> PlayerRom() {
+    const auto player = FindModuleResource("BINARY", 130);
+    if (!player) return {};
+    return *player;
+}
+
+std::vector<uint8_t> WriteMovieStream(const TestMovie& movie) {
+    const std::optional<std::string> path = CreateTempFile("KAVROTEST");
+    if (!path) {
+        ADD_FAILURE() << "no temporary file";
+        return {};
+    }
+    const RemovedFile file(*path);
+    if (!WriteStream(file.path(), movie)) {
+        ADD_FAILURE() << "the stream writer failed on " << file.path();
+        return {};
+    }
+    std::ifstream in(file.path(), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream) {
+    const std::span<const uint8_t> player = PlayerRom();
+    std::vector<uint8_t> image(player.begin(), player.end());
+    image.insert(image.end(), stream.begin(), stream.end());
+    return image;
+}
+
+std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image) {
+    HandheldCoreLoad load = HandheldCore::Load(image);
+    EXPECT_NE(load.core, nullptr) << load.error;
+    return std::move(load.core);
+}
+
+std::vector<uint8_t> ToneAdpcm(uint32_t blocks) {
+    // 187.5 Hz and 1312.5 Hz at 21024 Hz: loud, slow enough to survive the core's output
+    // filtering, and never periodic within a refresh.
+    std::vector<int16_t> samples(size_t(blocks) * kAdpcmBlockSamples);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double t = double(i) / 21024.0;
+        samples[i] = int16_t(14000 * std::sin(2 * std::numbers::pi * 187.5 * t) +
+                             9000 * std::sin(2 * std::numbers::pi * 1312.5 * t));
+    }
+    AdpcmEncoder encoder;
+    std::vector<uint8_t> bytes(samples.size() / 2);
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = encoder.EncodeAdpcmPair(samples[2 * k], samples[2 * k + 1]);
+    return bytes;
+}
