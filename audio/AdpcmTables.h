@@ -1,6 +1,5 @@
 #pragma once
-// Fixed tables of the 4-bit ADPCM shared by the coder and every decoder of its bytes.
-// Freestanding (no library beyond <cstdint>), so that the handheld player can include it too.
+// Fixed tables and the state step of the 4-bit ADPCM, shared by the host's coder and decoder.
 #include <cstdint>
 
 inline constexpr int32_t kAdpcmStepCount = 49;

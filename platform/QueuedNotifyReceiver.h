@@ -2,7 +2,8 @@
 // A notification receiver whose notices are handled by one handler function on its owner
 // thread, the thread that created it: the stand-in for a window and its message queue.
 // Other threads' notices wait in a queue until the owner pumps it; a sender blocks until its
-// notice has been handled. The owner thread must keep pumping while other threads may send.
+// notice has been handled. The owner thread must keep pumping while other threads may send,
+// and must clear NotifyWindow (and let the senders finish) before it destroys the receiver.
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>

@@ -1,0 +1,170 @@
+// Coding ten minutes of sound: 44100 Hz 16-bit stereo resampled to 21024 Hz mono,
+// normalised and coded as ADPCM, against a plain mix-down loop over the same PCM in the same run.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <numbers>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "audio/AdpcmEncoder.h"
+#include "audio/AudioCapture.h"
+#include "audio/PeakNormalizer.h"
+
+namespace {
+
+constexpr uint32_t kSourceRate = 44100;
+constexpr uint32_t kSeconds = 600;
+constexpr size_t kSourceFrames = size_t(kSourceRate) * kSeconds;
+constexpr size_t kOutputSamples = size_t(kOutputSampleRate) * kSeconds;
+constexpr uint32_t kBufferFrames = 4096;    // a typical decoded buffer
+constexpr uint32_t kThirtyFps = 32917;      // frameStep of 30 frames per second
+constexpr uint32_t kMovieFrames = 30 * kSeconds;
+
+// Two tones a fifth apart, one per channel, at a third of full scale: normalisation has work to do.
+const std::vector<uint8_t>& SourcePcm() {
+    static const std::vector<uint8_t> pcm = [] {
+        std::vector<uint8_t> bytes(kSourceFrames * 4);
+        for (size_t i = 0; i < kSourceFrames; ++i) {
+            const double t = double(i) / kSourceRate;
+            const auto left = int16_t(11000 * std::sin(2 * std::numbers::pi * 440 * t));
+            const auto right = int16_t(11000 * std::sin(2 * std::numbers::pi * 660 * t));
+            std::memcpy(&bytes[4 * i], &left, 2);
+            std::memcpy(&bytes[4 * i + 2], &right, 2);
+        }
+        return bytes;
+    }();
+    return pcm;
+}
+
+WaveFormatEx StereoFormat() {
+    WaveFormatEx format;
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = kSourceRate;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = kSourceRate * 4;
+    format.wBitsPerSample = 16;
+    return format;
+}
+
+void Capture(AudioCapture& capture, std::span<const uint8_t> pcm) {
+    for (size_t at = 0; at < pcm.size(); at += kBufferFrames * 4) {
+        const size_t length = std::min<size_t>(kBufferFrames * 4, pcm.size() - at);
+        capture.AppendAudio(pcm.data() + at, uint32_t(length));
+    }
+}
+
+void SetRates(benchmark::State& state) {
+    state.counters["out_samples_per_s"] =
+        benchmark::Counter(double(kOutputSamples), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["src_frames_per_s"] =
+        benchmark::Counter(double(kSourceFrames), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// Reference: read every source frame and mix it to mono, nothing else.
+void BM_Reference_MixDown(benchmark::State& state) {
+    const std::vector<uint8_t>& pcm = SourcePcm();
+    std::vector<int16_t> mono(kSourceFrames);
+    for (auto _ : state) {
+        for (size_t i = 0; i < kSourceFrames; ++i) {
+            int16_t left, right;
+            std::memcpy(&left, &pcm[4 * i], 2);
+            std::memcpy(&right, &pcm[4 * i + 2], 2);
+            mono[i] = int16_t((left + right) / 2);
+        }
+        benchmark::DoNotOptimize(mono.data());
+        benchmark::ClobberMemory();
+    }
+    SetRates(state);
+}
+
+void BM_Resample(benchmark::State& state) {
+    AudioCapture capture;
+    if (!capture.SetAudioFormat(StereoFormat())) state.SkipWithError("format refused");
+    for (auto _ : state) {
+        capture.Reset();
+        Capture(capture, SourcePcm());
+        benchmark::DoNotOptimize(capture.CollectedSamples().data());
+    }
+    SetRates(state);
+}
+
+void BM_Normalize(benchmark::State& state) {
+    std::vector<int16_t> quiet(kOutputSamples);
+    for (size_t i = 0; i < quiet.size(); ++i) quiet[i] = int16_t(int32_t(i * 7919 % 22001) - 11000);
+    std::vector<int16_t> samples;
+    for (auto _ : state) {
+        samples = quiet;
+        NormalizeSamples(samples, 100);
+        benchmark::DoNotOptimize(samples.data());
+    }
+    SetRates(state);
+}
+
+void BM_EncodeAdpcm(benchmark::State& state) {
+    AudioCapture capture;
+    if (!capture.SetAudioFormat(StereoFormat())) state.SkipWithError("format refused");
+    Capture(capture, SourcePcm());
+    for (auto _ : state) benchmark::DoNotOptimize(EncodeAudioBlock(capture.CollectedSamples(), kMovieFrames, kThirtyFps));
+    SetRates(state);
+}
+
+void BM_CodeTenMinutes(benchmark::State& state) {
+    AudioCapture capture;
+    if (!capture.SetAudioFormat(StereoFormat())) state.SkipWithError("format refused");
+    for (auto _ : state) {
+        capture.Reset();
+        Capture(capture, SourcePcm());
+        NormalizeSamples(capture.CollectedSamples(), 100);
+        benchmark::DoNotOptimize(EncodeAudioBlock(capture.CollectedSamples(), kMovieFrames, kThirtyFps));
+    }
+    SetRates(state);
+}
+
+BENCHMARK(BM_Reference_MixDown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Resample)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Normalize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeAdpcm)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CodeTenMinutes)->Unit(benchmark::kMillisecond);
+
+// Keeps each benchmark's seconds per iteration for the ratios printed at the end.
+class RecordingReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (!run.error_occurred && run.iterations > 0)
+                secondsPerIteration[run.benchmark_name()] = run.real_accumulated_time / double(run.iterations);
+    }
+    std::map<std::string, double> secondsPerIteration;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto& times = reporter.secondsPerIteration;
+    const auto reference = times.find("BM_Reference_MixDown");
+    const auto whole = times.find("BM_CodeTenMinutes");
+    if (reference == times.end() || whole == times.end()) return 0;
+    fmt::print("\nTen minutes of 44100 Hz stereo sound coded in {:.1f} ms: {:.1f} million output samples per second, "
+               "{:.0f} times real time.\n",
+               whole->second * 1e3, kOutputSamples / whole->second / 1e6, kSeconds / whole->second);
+    fmt::print("Ratio to the plain mix-down loop over the same PCM ({:.1f} ms): {:.2f}\n", reference->second * 1e3,
+               whole->second / reference->second);
+    for (const char* stage : {"BM_Resample", "BM_Normalize", "BM_EncodeAdpcm"})
+        if (const auto found = times.find(stage); found != times.end())
+            fmt::print("  {:<16} {:7.1f} ms  ({:.2f} x reference)\n", stage, found->second * 1e3,
+                       found->second / reference->second);
+    return 0;
+}
