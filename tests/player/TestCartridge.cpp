@@ -1,11 +1,10 @@
 #include "tests/player/TestCartridge.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <numbers>
 #include <string>
 
@@ -46,21 +45,15 @@ bool WriteStream(const std::string& path, const TestMovie& movie) {
 
 std::span<const uint8_t> PlayerRom() {
     const auto player = FindModuleResource("BINARY", 130);
-    if (!player) return {};
+    if (!player) throw std::runtime_error("the PlayerRom resource is missing");
     return *player;
 }
 
 std::vector<uint8_t> WriteMovieStream(const TestMovie& movie) {
     const std::optional<std::string> path = CreateTempFile("KAVROTEST");
-    if (!path) {
-        ADD_FAILURE() << "no temporary file";
-        return {};
-    }
+    if (!path) throw std::runtime_error("no temporary file for a test stream");
     const RemovedFile file(*path);
-    if (!WriteStream(file.path(), movie)) {
-        ADD_FAILURE() << "the stream writer failed on " << file.path();
-        return {};
-    }
+    if (!WriteStream(file.path(), movie)) throw std::runtime_error("the stream writer failed on " + file.path());
     std::ifstream in(file.path(), std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -74,7 +67,7 @@ std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream) {
 
 std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image) {
     HandheldCoreLoad load = HandheldCore::Load(image);
-    EXPECT_NE(load.core, nullptr) << load.error;
+    if (!load.core) throw std::runtime_error("the core refused the image: " + load.error);
     return std::move(load.core);
 }
 

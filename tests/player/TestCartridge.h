@@ -1,6 +1,6 @@
 #pragma once
-// Cartridge images for the player tests: this build's player followed by a movie stream
-// written with the stream writer, and a core running them.
+// Cartridge images for the player tests and benchmarks: this build's player followed by a
+// movie stream written with the stream writer, and a core running them. Failures throw.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -26,7 +26,7 @@ std::vector<uint8_t> WriteMovieStream(const TestMovie& movie);
 // The player followed directly by `stream`.
 std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream);
 
-// A core running `image` from power-on; fails the test when the core refuses it.
+// A core running `image` from power-on.
 std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image);
 
 // ADPCM bytes of `blocks` refreshes of a two-tone sound, coded by the audio encoder.
