@@ -37,7 +37,7 @@ private:
 };
 
 std::vector<CodebookEntry> Entries(Random& random, int count) {
-    std::vector<CodebookEntry> entries(size_t(count));
+    std::vector<CodebookEntry> entries(static_cast<size_t>(count));
     for (CodebookEntry& entry : entries) entry = random.Entry();
     return entries;
 }
