@@ -1,0 +1,27 @@
+// Power-on set-up of the player, then passes over the movie without end.
+#include "player/Display.h"
+#include "player/Interrupt.h"
+#include "player/Playback.h"
+#include "player/hw/Registers.h"
+
+// The linker's address of the first byte after the image: where the movie stream starts.
+extern "C" const uint8_t kavroImageEnd[];
+
+// Called by crt0 once memory is set up.
+extern "C" [[noreturn]] void PlayerMain() {
+    // Cartridge wait states stay at their power-on values, which the slowest flash cartridges
+    // need; only the prefetch buffer is switched on.
+    hw::WAITCNT = hw::WAITCNT_PREFETCH;
+    InitDisplay();
+    hw::StartCycleCounter();
+    hw::SOUNDCNT_X = hw::SOUNDCNT_X_MASTER_ENABLE;
+
+    hw::BIOS_IRQ_HANDLER = reinterpret_cast<uintptr_t>(&HandleInterrupt);
+    hw::DISPSTAT = hw::DISPSTAT_VBLANK_IRQ;
+    hw::IE = hw::IRQ_VBLANK;
+    hw::IME = 1;
+
+    for (;;) {
+        RunPass(kavroImageEnd);
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// Fixed addresses in the handheld's internal work RAM where the player keeps its two sound
+// buffers and a status block, so that tools on the host can follow playback in emulator
+// memory without the player's symbol map. Freestanding: the player and the host both
+// include this header. The player's linker script puts `PlayerShared` at kSharedAddress
+// and fails the link if it lands anywhere else. All fields are little-endian.
+#include <stddef.h>
+#include <stdint.h>
+
+namespace player_layout {
+
+inline constexpr uint32_t kSharedAddress = 0x03000000;  // first byte of internal work RAM
+inline constexpr uint32_t kSoundBufferBytes = 352;      // one refresh of signed 8-bit samples
+inline constexpr uint32_t kNoRecord = 0xFFFFFFFF;
+
+// One buffer that DMA channel 1 feeds to sound FIFO A. The FIFO reads up to 16 bytes ahead,
+// so a late buffer swap reads into the guard, which stays zero (silence).
+struct SoundBuffer {
+    int8_t samples[kSoundBufferBytes];
+    int8_t guard[16];
+};
+
+// Written by the player only. "Refresh" is one v-blank while a pass runs.
+struct PlayerStatus {
+    // Passes started since power-on: +1 when a pass has read the stream header, cleared the
+    // screen and decoded its first record, together with the other fields' reset; the next
+    // v-blank is the pass's refresh 1.
+    uint32_t passCount;
+    // Refreshes of the current pass: 0 from the pass start, +1 at each v-blank (first = 1).
+    uint32_t refreshCount;
+    // floor(refreshCount x frameStep / 65536), kept with refreshCount at each v-blank: how
+    // many frame records the pace has called for so far in this pass.
+    uint32_t framesDue;
+    // Index of the frame record on the screen: kNoRecord from the pass start until a record's
+    // copy to video memory completes, then that record's index. The copy starts in a v-blank,
+    // so the record is what the whole following display period shows.
+    uint32_t shownRecord;
+    // ADPCM blocks not decoded yet: AudioBlockCount at the pass start (0 without sound),
+    // -1 with every block decoded at a v-blank. The sound stops when it reaches 0.
+    uint32_t audioBlocksLeft;
+    // Sound buffer (0 or 1) that the v-blank handler decoded the latest block into; it plays
+    // from the next v-blank on, while the other one plays now. Set with audioBlocksLeft;
+    // 1 at the pass start (refresh 1 starts the sound on buffer 0, silent, and fills 1).
+    uint32_t fillingBuffer;
+    // Frame records of this pass that were not on the screen at the refresh they were due
+    // (shown late, or decoded but never shown because a later record was due already).
+    uint32_t lateFrames;
+    // Index of the frame record decoded last (kNoRecord at the pass start), and the CPU
+    // cycles (2^24 Hz) its decode took, stalls by DMA and interrupts included. Both are
+    // set when that decode ends.
+    uint32_t decodedRecord;
+    uint32_t decodeCycles;
+};
+
+struct PlayerShared {
+    SoundBuffer sound[2];
+    PlayerStatus status;
+};
+
+inline constexpr uint32_t kSoundBufferAddress[2] = {
+    kSharedAddress + offsetof(PlayerShared, sound),
+    kSharedAddress + offsetof(PlayerShared, sound) + sizeof(SoundBuffer),
+};
+inline constexpr uint32_t kStatusAddress = kSharedAddress + offsetof(PlayerShared, status);
+
+static_assert(sizeof(SoundBuffer) % 16 == 0, "DMA and FIFO move 16 bytes at a time");
+static_assert(kSoundBufferAddress[0] == 0x03000000 && kSoundBufferAddress[1] == 0x03000170);
+static_assert(kStatusAddress == 0x030002E0 && sizeof(PlayerStatus) == 36);
+
+}  // namespace player_layout
