@@ -26,6 +26,9 @@ inline constexpr long ICERR_BADSIZE = -7;
 inline constexpr long ICERR_ERROR = -100;
 
 inline constexpr uint32_t ICCOMPRESS_KEYFRAME = 1;
+// What a compressor reports through ICCOMPRESS::lpdwFlags and lpckid.
+inline constexpr uint32_t AVIIF_KEYFRAME = 0x10;
+inline constexpr uint32_t cktypeDIBcompressed = uint32_t('d') | uint32_t('c') << 8;
 
 // Per-frame compression record. Every pointer borrows; none owns.
 struct ICCOMPRESS {

@@ -1,0 +1,304 @@
+#include "cinepak/CinepakEncoder.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "cinepak/BlockExpansion.h"
+#include "cinepak/CinepakWriter.h"
+#include "cinepak/CodebookUpdate.h"
+
+namespace cinepak {
+
+namespace {
+
+// Trade-off for the first frame, squared error per bit; later frames start from the last one.
+// Arbitrary: a middle value for pictures of this size, corrected within the first frame.
+constexpr double kFirstLambda = 100;
+// Codebooks are sized for a trade-off in this range (below it they are full anyway).
+constexpr double kLeastTrainingLambda = 0.25;
+constexpr double kMostTrainingLambda = 1e6;
+// Codebooks are trained again when the chosen trade-off lies outside [1/2, 2] times theirs.
+constexpr double kLambdaTolerance = 2;
+constexpr int kMostPasses = 3;
+// Modes are evaluated for blocks that could take them down to this fraction of the trade-off,
+// which leaves rate control room below the trade-off the codebooks were sized for.
+constexpr double kCandidateSlack = 4;
+
+constexpr uint32_t kEntryBits = 8 * kEntryBytes;
+// Squared error per VqDistance unit: areas (V4) and whole blocks (V1, each luma covers 4 pixels).
+constexpr double kV4VqPerError = kVqPerSquaredError;
+constexpr double kV1VqPerError = kVqPerSquaredError / 4.0;
+
+uint32_t ExtraBits(bool intra, BlockMode from, BlockMode to) { return ModeBits(intra, to) - ModeBits(intra, from); }
+
+}  // namespace
+
+CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& options)
+    : width_(width),
+      height_(height),
+      options_(options),
+      analysis_(width, height),
+      quantizer_(size_t(analysis_.Blocks()) * 4),
+      rate_(analysis_.Blocks()),
+      picture_(size_t(analysis_.Blocks()) * kBlockBytes),
+      skipErrors_(size_t(analysis_.Blocks())),
+      blockOptions_(size_t(analysis_.Blocks())),
+      modes_(size_t(analysis_.Blocks())),
+      codes_(size_t(analysis_.Blocks())),
+      lambda_(kFirstLambda) {
+    v1Blocks_.reserve(size_t(analysis_.Blocks()));
+    v4Blocks_.reserve(size_t(analysis_.Blocks()));
+    training_.reserve(size_t(analysis_.Blocks()) * 4);
+}
+
+uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t targetBytes, std::span<uint8_t> out) {
+    analysis_.Load(picture);
+    if (!intra)
+        for (int block = 0; block < analysis_.Blocks(); ++block)
+            skipErrors_[block] = BlockError(analysis_.BlockPixels(block), picture_.data() + size_t(block) * kBlockBytes);
+
+    double lambda = std::clamp(lambda_, kLeastTrainingLambda, kMostTrainingLambda);
+    RateControl::Fit fit;
+    for (int pass = 1;; ++pass) {
+        if (intra)
+            PlanIntraBooks(lambda);
+        else
+            PlanInterBooks(lambda);
+        fit = ChooseModes(intra, targetBytes);
+        for (int round = 0; round < options_.refinePasses; ++round) {
+            RefineBooks(intra);
+            fit = ChooseModes(intra, targetBytes);
+        }
+        const double chosen = std::clamp(fit.lambda, kLeastTrainingLambda, kMostTrainingLambda);
+        if (pass == kMostPasses || (chosen <= lambda * kLambdaTolerance && chosen >= lambda / kLambdaTolerance)) break;
+        lambda = chosen;
+    }
+    if (intra && !fit.fits) ShrinkIntra(targetBytes, fit);
+    lambda_ = fit.lambda;
+    const uint32_t frameBytes = Finish(intra, out);
+    assert(frameBytes == fit.frameBytes);
+    return frameBytes;
+}
+
+void CinepakEncoder::TrainIntraV1(const VqParams& params) {
+    std::array<CodebookEntry, kSlots> entries;
+    MemberCounts members;
+    const int count = quantizer_.Train(analysis_.BlockVectors(), params, entries, members);
+    usable1_.reset();
+    for (int slot = 0; slot < count; ++slot) {
+        work1_.Set(slot, entries[slot]);
+        usable1_[slot] = true;
+    }
+}
+
+void CinepakEncoder::PlanIntraBooks(double lambda) {
+    const double candidate = lambda / kCandidateSlack;
+    v1Blocks_.clear();
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        blockOptions_[block] = {};
+        v1Blocks_.push_back(block);
+    }
+    TrainIntraV1({lambda * kEntryBits * kV1VqPerError, kSlots, options_.lloydPasses});
+    EvaluateV1();
+
+    // V4 can only pay where V1 leaves more error than its extra bits are worth.
+    const double v4Threshold = candidate * ExtraBits(true, BlockMode::V1, BlockMode::V4);
+    v4Blocks_.clear();
+    training_.clear();
+    const auto areas = analysis_.AreaVectors();
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        if (blockOptions_[block].error[size_t(BlockMode::V1)] <= v4Threshold) continue;
+        v4Blocks_.push_back(block);
+        training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
+    }
+    std::array<CodebookEntry, kSlots> entries;
+    MemberCounts members;
+    const int count =
+        quantizer_.Train(training_, {lambda * kEntryBits * kV4VqPerError, kSlots, options_.lloydPasses}, entries, members);
+    usable4_.reset();
+    for (int slot = 0; slot < count; ++slot) {
+        work4_.Set(slot, entries[slot]);
+        usable4_[slot] = true;
+    }
+    EvaluateV4();
+}
+
+void CinepakEncoder::PlanInterBooks(double lambda) {
+    const double candidate = lambda / kCandidateSlack;
+    work1_ = v1_;
+    work4_ = v4_;
+    // Coding a block can only pay where skipping it leaves more error than V1's extra bits.
+    const double codeThreshold = candidate * ExtraBits(false, BlockMode::Skip, BlockMode::V1);
+    v1Blocks_.clear();
+    training_.clear();
+    const auto blockVectors = analysis_.BlockVectors();
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        blockOptions_[block] = {};
+        blockOptions_[block].error[size_t(BlockMode::Skip)] = skipErrors_[block];
+        if (skipErrors_[block] <= codeThreshold) continue;
+        v1Blocks_.push_back(block);
+        training_.push_back(blockVectors[block]);
+    }
+    UpdateCodebook(training_, {lambda * kEntryBits * kV1VqPerError, kSlots, options_.lloydPasses}, quantizer_, search_,
+                   work1_, changed1_);
+    usable1_ = work1_.defined | changed1_;
+    EvaluateV1();
+
+    const double overSkip = candidate * ExtraBits(false, BlockMode::Skip, BlockMode::V4);
+    const double overV1 = candidate * ExtraBits(false, BlockMode::V1, BlockMode::V4);
+    v4Blocks_.clear();
+    training_.clear();
+    const auto areas = analysis_.AreaVectors();
+    for (int block : v1Blocks_) {
+        const BlockOptions& option = blockOptions_[block];
+        const int32_t v1Error = option.error[size_t(BlockMode::V1)];
+        if (skipErrors_[block] <= overSkip || (v1Error != kUnavailable && v1Error <= overV1)) continue;
+        v4Blocks_.push_back(block);
+        training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
+    }
+    UpdateCodebook(training_, {lambda * kEntryBits * kV4VqPerError, kSlots, options_.lloydPasses}, quantizer_, search_,
+                   work4_, changed4_);
+    usable4_ = work4_.defined | changed4_;
+    EvaluateV4();
+}
+
+void CinepakEncoder::CollectTraining(BlockMode mode) {
+    training_.clear();
+    const auto areas = analysis_.AreaVectors();
+    const auto blockVectors = analysis_.BlockVectors();
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        if (modes_[block] != mode) continue;
+        if (mode == BlockMode::V1)
+            training_.push_back(blockVectors[block]);
+        else
+            training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
+    }
+}
+
+void CinepakEncoder::RefineBooks(bool intra) {
+    CollectTraining(BlockMode::V1);
+    PolishCodebook(training_, usable1_, intra ? usable1_ : changed1_, search_, work1_);
+    CollectTraining(BlockMode::V4);
+    PolishCodebook(training_, usable4_, intra ? usable4_ : changed4_, search_, work4_);
+    EvaluateV1();
+    EvaluateV4();
+}
+
+void CinepakEncoder::EvaluateV1() {
+    std::array<uint8_t, kSlots> slots;
+    search_.Build(work1_.vectors, std::span(slots.data(), size_t(ListSlots(usable1_, slots))));
+    if (search_.Empty()) return;
+    const auto vectors = analysis_.BlockVectors();
+    for (int block : v1Blocks_) {
+        BlockOptions& option = blockOptions_[block];
+        const int slot = search_.Nearest(vectors[block]).slot;
+        option.v1 = {BlockMode::V1, {uint8_t(slot), 0, 0, 0}};
+        option.error[size_t(BlockMode::V1)] = V1Error(analysis_.BlockPixels(block), work1_.pixels[slot]);
+    }
+}
+
+void CinepakEncoder::EvaluateV4() {
+    std::array<uint8_t, kSlots> slots;
+    search_.Build(work4_.vectors, std::span(slots.data(), size_t(ListSlots(usable4_, slots))));
+    if (search_.Empty()) return;
+    const auto areas = analysis_.AreaVectors();
+    for (int block : v4Blocks_) {
+        BlockOptions& option = blockOptions_[block];
+        const uint8_t* pixels = analysis_.BlockPixels(block);
+        int32_t error = 0;
+        option.v4.mode = BlockMode::V4;
+        for (int area = 0; area < 4; ++area) {
+            const int slot = search_.Nearest(areas[4 * block + area]).slot;
+            option.v4.index[area] = uint8_t(slot);
+            error += AreaError(pixels + kAreaBytes * area, work4_.pixels[slot]);
+        }
+        option.error[size_t(BlockMode::V4)] = error;
+    }
+}
+
+RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes) {
+    return rate_.Choose(blockOptions_, intra, {intra, changed1_}, {intra, changed4_}, targetBytes, modes_);
+}
+
+// The smallest intra frame codes every block with V1; when even that is too large, the V1
+// codebook is trained again with half as many entries at a time, down to one.
+void CinepakEncoder::ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit) {
+    for (BlockOptions& option : blockOptions_) option.error[size_t(BlockMode::V4)] = kUnavailable;
+    for (int most = int(usable1_.count()) / 2; !fit.fits && most >= 1; most /= 2) {
+        TrainIntraV1({0, most, options_.lloydPasses});
+        EvaluateV1();
+        fit = ChooseModes(true, targetBytes);
+    }
+}
+
+uint32_t CinepakEncoder::Finish(bool intra, std::span<uint8_t> out) {
+    std::array<uint32_t, 3> modeCounts{};
+    std::array<uint16_t, kSlots> uses1{}, uses4{};
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        const BlockMode mode = modes_[block];
+        ++modeCounts[size_t(mode)];
+        codes_[block] = mode == BlockMode::V1 ? blockOptions_[block].v1
+                        : mode == BlockMode::V4 ? blockOptions_[block].v4
+                                                : BlockCode{};
+        if (mode == BlockMode::V1) ++uses1[codes_[block].index[0]];
+        if (mode == BlockMode::V4)
+            for (uint8_t index : codes_[block].index) ++uses4[index];
+    }
+
+    FramePlan plan{.width = width_, .height = height_, .intra = intra, .vectors = VectorChunkFor(intra, modeCounts)};
+    plan.v1Chunk = PlanCodebookChunk({intra, changed1_}, uses1);
+    plan.v4Chunk = PlanCodebookChunk({intra, changed4_}, uses4);
+    // Bring the decoder's codebooks to what this frame writes.
+    const auto apply = [&](const CodebookChunk& chunk, const std::array<uint16_t, kSlots>& uses, const Codebook& work,
+                           Codebook& book, std::array<uint8_t, kSlots>& renumber) {
+        if (intra) {
+            // Used entries are renumbered in slot order; nothing else stays defined.
+            book.defined.reset();
+            int next = 0;
+            for (int slot = 0; slot < kSlots; ++slot) {
+                if (uses[slot] == 0) continue;
+                renumber[slot] = uint8_t(next);
+                book.Set(next, work.entries[slot]);
+                book.defined[next++] = true;
+            }
+            return;
+        }
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const bool written = chunk.kind == CodebookChunkKind::Full ? slot < chunk.fullEntries : chunk.slots[slot];
+            if (!written) continue;
+            book.Set(slot, work.entries[slot]);
+            book.defined[slot] = true;
+        }
+    };
+    std::array<uint8_t, kSlots> renumber1{}, renumber4{};
+    apply(plan.v1Chunk, uses1, work1_, v1_, renumber1);
+    apply(plan.v4Chunk, uses4, work4_, v4_, renumber4);
+    if (intra) {
+        for (BlockCode& code : codes_) {
+            if (code.mode == BlockMode::V1) code.index[0] = renumber1[code.index[0]];
+            if (code.mode == BlockMode::V4)
+                for (uint8_t& index : code.index) index = renumber4[index];
+        }
+    }
+    plan.v1 = &v1_;
+    plan.v4 = &v4_;
+    plan.blocks = codes_;
+    ByteSink sink(out);
+    const uint32_t frameBytes = WriteFrame(sink, plan);
+    ExpandBlocks(codes_, v1_, v4_, picture_);
+    return frameBytes;
+}
+
+std::vector<uint8_t> CinepakEncoder::Reconstruction() const {
+    std::vector<uint8_t> rgb(size_t(width_) * size_t(height_) * 3);
+    const int blocksWide = width_ / 4;
+    for (int row = 0; row < height_; ++row)
+        for (int column = 0; column < width_; ++column) {
+            const uint8_t* pixel = picture_.data() + size_t((row / 4) * blocksWide + column / 4) * kBlockBytes +
+                                   BlockPixelOffset(column % 4, row % 4);
+            std::copy_n(pixel, 3, rgb.data() + (size_t(row) * width_ + column) * 3);
+        }
+    return rgb;
+}
+
+}  // namespace cinepak

@@ -1,0 +1,79 @@
+#pragma once
+// The encoding context of one stream of pictures of one size: what the decoder holds after
+// each frame (codebooks and picture), the size trade-off carried from frame to frame, and
+// every working buffer, allocated once when the context is made.
+//
+// Per frame: train the V1 codebook on the blocks that may be coded, then the V4 codebook on the
+// blocks that V1 serves badly (inter frames: only fresh centroids that no held entry can stand
+// in for are written); choose each block's mode (skip, V1, V4) so the frame fits its target;
+// retrain on the blocks that chose each codebook and choose again; should the trade-off have
+// moved far from the one the codebooks were sized for, do it again with the new one.
+#include <bitset>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "cinepak/CinepakOptions.h"
+#include "cinepak/CodebookSearch.h"
+#include "cinepak/FramePlan.h"
+#include "cinepak/PictureAnalysis.h"
+#include "cinepak/RateControl.h"
+#include "cinepak/VectorQuantizer.h"
+
+namespace cinepak {
+
+class CinepakEncoder {
+public:
+    // Width and height: multiples of 4, from 4 x 4 to 240 x 160.
+    CinepakEncoder(int width, int height, const CinepakOptions& options);
+
+    // Codes one picture (bottom-up rows of width x 3 bytes, B, G, R) as one frame into `out`,
+    // which holds at least WorstFrameBytes(width, height) bytes. The frame takes at most
+    // `targetBytes` whenever the picture can be coded that small at all. An intra frame needs
+    // nothing from earlier frames. Returns the frame's size in bytes.
+    uint32_t Encode(const uint8_t* picture, bool intra, uint32_t targetBytes, std::span<uint8_t> out);
+
+    // What a decoder shows after the last frame: top-down rows of width x 3 bytes, R, G, B.
+    std::vector<uint8_t> Reconstruction() const;
+
+private:
+    void PlanIntraBooks(double lambda);
+    void PlanInterBooks(double lambda);
+    void RefineBooks(bool intra);
+    void TrainIntraV1(const VqParams& params);
+    void EvaluateV1();
+    void EvaluateV4();
+    RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes);
+    void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
+    uint32_t Finish(bool intra, std::span<uint8_t> out);
+    void CollectTraining(BlockMode mode);
+
+    int width_;
+    int height_;
+    CinepakOptions options_;
+    PictureAnalysis analysis_;
+    VectorQuantizer quantizer_;
+    RateControl rate_;
+    CodebookSearch search_;
+
+    Codebook v1_;  // as the decoder holds them after the last frame
+    Codebook v4_;
+    std::vector<uint8_t> picture_;  // the decoder's picture, block layout
+
+    // This frame's candidates.
+    Codebook work1_;
+    Codebook work4_;
+    std::bitset<kSlots> usable1_, usable4_;
+    std::bitset<kSlots> changed1_, changed4_;  // inter frames: entries to write if used
+    std::vector<int32_t> skipErrors_;
+    std::vector<BlockOptions> blockOptions_;
+    std::vector<int> v1Blocks_;  // blocks for which V1 is evaluated
+    std::vector<int> v4Blocks_;
+    std::vector<BlockMode> modes_;
+    std::vector<BlockCode> codes_;
+    std::vector<VqVector> training_;
+
+    double lambda_;  // the last frame's trade-off, squared error per bit
+};
+
+}  // namespace cinepak

@@ -1,0 +1,148 @@
+#include "cinepak/RateControl.h"
+
+#include <cassert>
+#include <cmath>
+
+#include "cinepak/CinepakWriter.h"
+
+namespace cinepak {
+
+namespace {
+
+// The trade-off's search range, squared error per bit. Below the lowest every block takes its
+// best mode; above the highest (a whole block's worst error is about 3.1e6) the cheapest.
+constexpr double kLowestLambda = 1e-3;
+constexpr double kHighestLambda = 1e8;
+// Halvings of the range's logarithm: the last step is a factor of about 1 + 1e-11.
+constexpr int kSearchSteps = 40;
+
+constexpr int kModes = 3;
+
+}  // namespace
+
+uint32_t ModeBits(bool intra, BlockMode mode) {
+    return FlagBits(intra ? ChunkId::VectorsIntra : ChunkId::VectorsInter, mode) + 8 * IndexBytes(mode);
+}
+
+ChunkId VectorChunkFor(bool intra, const std::array<uint32_t, 3>& modeCounts) {
+    if (!intra && modeCounts[size_t(BlockMode::Skip)] > 0) return ChunkId::VectorsInter;
+    return modeCounts[size_t(BlockMode::V4)] == 0 ? ChunkId::VectorsV1 : ChunkId::VectorsIntra;
+}
+
+CodebookChunk PlanCodebookChunk(const CodebookCosts& costs, std::span<const uint16_t, kSlots> uses) {
+    CodebookChunk chunk;
+    if (costs.intra) {
+        int used = 0;
+        for (uint16_t count : uses) used += count > 0;
+        if (used > 0) {
+            chunk.kind = CodebookChunkKind::Full;
+            chunk.fullEntries = used;
+        }
+        return chunk;
+    }
+    for (int slot = 0; slot < kSlots; ++slot) chunk.slots[slot] = costs.changed[slot] && uses[slot] > 0;
+    if (chunk.slots.none()) return chunk;
+    int highest = kSlots - 1;
+    while (!chunk.slots[highest]) --highest;
+    chunk.kind = CodebookChunkKind::Partial;
+    const uint32_t partialBytes = CodebookChunkBytes(chunk);
+    if (FullCodebookBytes(uint32_t(highest + 1)) < partialBytes) {
+        chunk.kind = CodebookChunkKind::Full;
+        chunk.fullEntries = highest + 1;
+    }
+    return chunk;
+}
+
+RateControl::RateControl(int blocks) : lowModes_(size_t(blocks)) {}
+
+void RateControl::Select(std::span<const BlockOptions> options, bool intra, double lambda,
+                         std::span<BlockMode> modes) {
+    std::array<double, kModes> rate;
+    for (int mode = 0; mode < kModes; ++mode) rate[mode] = lambda * ModeBits(intra, BlockMode(mode));
+    for (size_t block = 0; block < options.size(); ++block) {
+        const BlockOptions& option = options[block];
+        int best = -1;
+        double bestCost = 0;
+        for (int mode = 0; mode < kModes; ++mode) {
+            if (option.error[mode] == kUnavailable) continue;
+            const double cost = option.error[mode] + rate[mode];
+            if (best < 0 || cost < bestCost) {
+                best = mode;
+                bestCost = cost;
+            }
+        }
+        assert(best >= 0);
+        modes[block] = BlockMode(best);
+    }
+}
+
+void RateControl::Change(const BlockOptions& option, BlockMode from, BlockMode to) {
+    --tally_.modes[size_t(from)];
+    ++tally_.modes[size_t(to)];
+    const auto adjust = [&](BlockMode mode, int step) {
+        if (mode == BlockMode::V1) tally_.v1Uses[option.v1.index[0]] += step;
+        if (mode == BlockMode::V4)
+            for (uint8_t index : option.v4.index) tally_.v4Uses[index] += step;
+    };
+    adjust(from, -1);
+    adjust(to, 1);
+}
+
+void RateControl::Count(std::span<const BlockOptions> options, std::span<const BlockMode> modes) {
+    tally_ = {};
+    tally_.modes[size_t(BlockMode::Skip)] = uint32_t(options.size());
+    for (size_t block = 0; block < options.size(); ++block) Change(options[block], BlockMode::Skip, modes[block]);
+}
+
+uint32_t RateControl::FrameBytes(bool intra, const CodebookCosts& v1Costs, const CodebookCosts& v4Costs) const {
+    const ChunkId vectors = VectorChunkFor(intra, tally_.modes);
+    const uint32_t unpadded =
+        kStripHeaderBytes + CodebookChunkBytes(PlanCodebookChunk(v4Costs, tally_.v4Uses)) +
+        CodebookChunkBytes(PlanCodebookChunk(v1Costs, tally_.v1Uses)) +
+        VectorChunkBytes(vectors, tally_.modes[size_t(BlockMode::Skip)], tally_.modes[size_t(BlockMode::V1)],
+                         tally_.modes[size_t(BlockMode::V4)]);
+    return kFrameHeaderBytes + unpadded + StripPadding(unpadded);
+}
+
+uint32_t RateControl::BytesAt(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
+                              const CodebookCosts& v4Costs, double lambda, std::span<BlockMode> modes) {
+    Select(options, intra, lambda, modes);
+    Count(options, modes);
+    return FrameBytes(intra, v1Costs, v4Costs);
+}
+
+RateControl::Fit RateControl::Choose(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
+                                     const CodebookCosts& v4Costs, uint32_t targetBytes,
+                                     std::span<BlockMode> modes) {
+    const uint32_t richest = BytesAt(options, intra, v1Costs, v4Costs, kLowestLambda, modes);
+    if (richest <= targetBytes) return {kLowestLambda, richest, true};
+    const uint32_t leanest = BytesAt(options, intra, v1Costs, v4Costs, kHighestLambda, modes);
+    if (leanest > targetBytes) return {kHighestLambda, leanest, false};
+
+    double tooRich = kLowestLambda, fitting = kHighestLambda;
+    for (int step = 0; step < kSearchSteps; ++step) {
+        const double middle = std::sqrt(tooRich * fitting);
+        if (BytesAt(options, intra, v1Costs, v4Costs, middle, modes) <= targetBytes)
+            fitting = middle;
+        else
+            tooRich = middle;
+    }
+    // Blocks that change mode between the two ends (ties, such as many equal blocks) are
+    // taken one by one while the frame still fits.
+    Select(options, intra, tooRich, lowModes_);
+    uint32_t bytes = BytesAt(options, intra, v1Costs, v4Costs, fitting, modes);
+    for (size_t block = 0; block < options.size(); ++block) {
+        if (lowModes_[block] == modes[block]) continue;
+        Change(options[block], modes[block], lowModes_[block]);
+        const uint32_t richer = FrameBytes(intra, v1Costs, v4Costs);
+        if (richer <= targetBytes) {
+            modes[block] = lowModes_[block];
+            bytes = richer;
+        } else {
+            Change(options[block], lowModes_[block], modes[block]);
+        }
+    }
+    return {fitting, bytes, true};
+}
+
+}  // namespace cinepak
