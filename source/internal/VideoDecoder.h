@@ -19,7 +19,16 @@ public:
     const VideoInfoHeader& Format() const { return format; }
 
 private:
+    // What the scaler was made for: the decoded frames' size, pixel format and colours.
+    struct ScalerInput {
+        int width = 0, height = 0, format = AV_PIX_FMT_NONE, colorspace = AVCOL_SPC_UNSPECIFIED,
+            range = AVCOL_RANGE_UNSPECIFIED;
+        friend bool operator==(const ScalerInput&, const ScalerInput&) = default;
+    };
+
     bool Deliver(const AVFrame& frame) override;
+    // Makes the scaler take frames shaped like this one.
+    bool ScaleFrom(const AVFrame& frame);
 
     VideoInfoHeader format;
     int width = 0;
@@ -27,6 +36,7 @@ private:
     size_t strideBytes = 0;
     std::vector<uint8_t> picture;  // one delivered picture; the row padding stays zero
     ffmpeg::SwsPtr scaler;
+    ScalerInput scalerInput;
 };
 
 // Duration of one frame in 100 ns units for a frame rate: 10^7 x den / num, truncated;

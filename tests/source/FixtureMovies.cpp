@@ -1,0 +1,274 @@
+#include "tests/source/FixtureMovies.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <numbers>
+
+namespace {
+
+struct FormatCloser {
+    void operator()(AVFormatContext* context) const {
+        if (context->pb) avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameCloser {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketCloser {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct SwsCloser {
+    void operator()(SwsContext* context) const { sws_freeContext(context); }
+};
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
+using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
+
+constexpr int kPcmFrameSamples = 1024;
+
+struct Track {
+    CodecPtr codec;
+    AVStream* stream = nullptr;
+};
+
+AVPixelFormat PixelFormatFor(AVCodecID codec) {
+    switch (codec) {
+        case AV_CODEC_ID_RAWVIDEO: return AV_PIX_FMT_BGR24;
+        case AV_CODEC_ID_MJPEG: return AV_PIX_FMT_YUVJ420P;
+        default: return AV_PIX_FMT_YUV420P;
+    }
+}
+
+AVSampleFormat SampleFormatFor(const AVCodec& encoder) {
+    if (!encoder.sample_fmts) return AV_SAMPLE_FMT_S16;
+    return encoder.sample_fmts[0];
+}
+
+class Writer {
+public:
+    Writer(const FixtureMovie& movie, std::string& message) : movie(movie), message(message) {}
+
+    FixtureStatus Write(const std::string& path) {
+        AVFormatContext* raw = nullptr;
+        if (avformat_alloc_output_context2(&raw, nullptr, movie.container, path.c_str()) < 0) return Fail("no muxer");
+        output.reset(raw);
+        if (movie.audioFirst && movie.audio && !AddAudio()) return status;
+        if (movie.video && !AddVideo()) return status;
+        if (!movie.audioFirst && movie.audio && !AddAudio()) return status;
+        if (avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return Fail("cannot create " + path);
+        if (avformat_write_header(output.get(), nullptr) < 0) return Fail("header refused");
+        if (!WriteStreams()) return status;
+        if (av_write_trailer(output.get()) < 0) return Fail("trailer refused");
+        return FixtureStatus::Written;
+    }
+
+private:
+    FixtureStatus Fail(const std::string& why, FixtureStatus kind = FixtureStatus::Failed) {
+        message = why;
+        status = kind;
+        return kind;
+    }
+
+    bool OpenTrack(Track& track, const AVCodec* encoder, AVRational timeBase) {
+        if (output->oformat->flags & AVFMT_GLOBALHEADER) track.codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        track.codec->time_base = timeBase;
+        if (avcodec_open2(track.codec.get(), encoder, nullptr) < 0) return Fail("encoder refused its settings"), false;
+        track.stream = avformat_new_stream(output.get(), nullptr);
+        if (!track.stream || avcodec_parameters_from_context(track.stream->codecpar, track.codec.get()) < 0)
+            return Fail("no stream"), false;
+        track.stream->time_base = timeBase;
+        return true;
+    }
+
+    const AVCodec* FindEncoder(AVCodecID id) {
+        const AVCodec* encoder = avcodec_find_encoder(id);
+        if (!encoder) Fail(std::string("no encoder for ") + avcodec_get_name(id), FixtureStatus::EncoderMissing);
+        return encoder;
+    }
+
+    bool AddVideo() {
+        const FixtureVideo& spec = *movie.video;
+        const AVCodec* encoder = FindEncoder(spec.codec);
+        if (!encoder) return false;
+        video.codec.reset(avcodec_alloc_context3(encoder));
+        AVCodecContext& codec = *video.codec;
+        codec.width = spec.width;
+        codec.height = spec.height;
+        codec.pix_fmt = PixelFormatFor(spec.codec);
+        codec.framerate = spec.frameRate;
+        codec.gop_size = 12;
+        // Fine quantisers keep the colour blocks and frame-number bits easy to read back.
+        codec.flags |= AV_CODEC_FLAG_QSCALE;
+        codec.global_quality = FF_QP2LAMBDA * 2;
+        if (spec.codec == AV_CODEC_ID_H264) {
+            av_opt_set(codec.priv_data, "preset", "ultrafast", 0);
+            av_opt_set(codec.priv_data, "crf", "16", 0);
+        }
+        return OpenTrack(video, encoder, av_inv_q(spec.frameRate));
+    }
+
+    bool AddAudio() {
+        const FixtureAudio& spec = *movie.audio;
+        const AVCodec* encoder = FindEncoder(spec.codec);
+        if (!encoder) return false;
+        audio.codec.reset(avcodec_alloc_context3(encoder));
+        AVCodecContext& codec = *audio.codec;
+        codec.sample_fmt = SampleFormatFor(*encoder);
+        codec.sample_rate = spec.sampleRate;
+        av_channel_layout_from_mask(&codec.ch_layout, spec.channelMask);
+        if (spec.codec == AV_CODEC_ID_MP2 || spec.codec == AV_CODEC_ID_AAC) codec.bit_rate = 192000;
+        return OpenTrack(audio, encoder, AVRational{1, spec.sampleRate});
+    }
+
+    bool Send(Track& track, const AVFrame* frame) {
+        if (avcodec_send_frame(track.codec.get(), frame) < 0) return Fail("encoder refused a frame"), false;
+        std::unique_ptr<AVPacket, PacketCloser> packet(av_packet_alloc());
+        while (avcodec_receive_packet(track.codec.get(), packet.get()) == 0) {
+            // Some video encoders leave it out; muxers then guess the last frame's length.
+            if (packet->duration == 0 && &track == &video) packet->duration = 1;
+            av_packet_rescale_ts(packet.get(), track.codec->time_base, track.stream->time_base);
+            packet->stream_index = track.stream->index;
+            if (av_interleaved_write_frame(output.get(), packet.get()) < 0) return Fail("muxer refused a packet"), false;
+        }
+        return true;
+    }
+
+    bool PrepareVideo() {
+        const FixtureVideo& spec = *movie.video;
+        rgb.reset(av_frame_alloc());
+        picture.reset(av_frame_alloc());
+        rgb->format = AV_PIX_FMT_RGB24;
+        picture->format = video.codec->pix_fmt;
+        for (AVFrame* frame : {rgb.get(), picture.get()}) {
+            frame->width = spec.width;
+            frame->height = spec.height;
+            if (av_frame_get_buffer(frame, 0) < 0) return Fail("no picture buffer"), false;
+        }
+        converter.reset(sws_getContext(spec.width, spec.height, AV_PIX_FMT_RGB24, spec.width, spec.height,
+                                       AVPixelFormat(picture->format), SWS_POINT, nullptr, nullptr, nullptr));
+        return converter || (Fail("no converter"), false);
+    }
+
+    bool WriteVideoFrame(int index) {
+        const FixtureVideo& spec = *movie.video;
+        if (av_frame_make_writable(picture.get()) < 0) return Fail("frame not writable"), false;
+        for (int y = 0; y < spec.height; ++y)
+            for (int x = 0; x < spec.width; ++x) {
+                const Rgb pixel = FixturePixel(index, x, y, spec.width, spec.height);
+                uint8_t* out = rgb->data[0] + y * rgb->linesize[0] + x * 3;
+                out[0] = pixel.r;
+                out[1] = pixel.g;
+                out[2] = pixel.b;
+            }
+        sws_scale(converter.get(), rgb->data, rgb->linesize, 0, spec.height, picture->data, picture->linesize);
+        picture->pts = index;
+        return Send(video, picture.get());
+    }
+
+    // Writes the sound up to sample `end`, so that the muxer gets both streams in step.
+    bool WriteAudioUntil(int end) {
+        const FixtureAudio& spec = *movie.audio;
+        AVCodecContext& codec = *audio.codec;
+        const int frameSamples = codec.frame_size > 0 ? codec.frame_size : kPcmFrameSamples;
+        const int channels = codec.ch_layout.nb_channels;
+        end = std::min(end, spec.sampleCount);
+        FramePtr frame(av_frame_alloc());
+        while (end - audioWritten >= frameSamples || (end == spec.sampleCount && audioWritten < end)) {
+            frame->nb_samples = std::min(frameSamples, end - audioWritten);
+            frame->format = codec.sample_fmt;
+            frame->sample_rate = codec.sample_rate;
+            av_channel_layout_copy(&frame->ch_layout, &codec.ch_layout);
+            if (av_frame_get_buffer(frame.get(), 0) < 0) return Fail("no sound buffer"), false;
+            for (int i = 0; i < frame->nb_samples; ++i)
+                for (int channel = 0; channel < channels; ++channel)
+                    Store(*frame, channel, i, audioWritten + i, channels);
+            frame->pts = audioWritten;
+            audioWritten += frame->nb_samples;
+            if (!Send(audio, frame.get())) return false;
+            av_frame_unref(frame.get());
+        }
+        return true;
+    }
+
+    bool WriteStreams() {
+        if (movie.video && !PrepareVideo()) return false;
+        const int frameCount = movie.video ? movie.video->frameCount : 0;
+        for (int index = 0; index < frameCount; ++index) {
+            if (!WriteVideoFrame(index)) return false;
+            const AVRational rate = movie.video->frameRate;
+            const int64_t soundEnd =
+                movie.audio ? av_rescale(index + 1, int64_t(movie.audio->sampleRate) * rate.den, rate.num) : 0;
+            if (movie.audio && !WriteAudioUntil(int(soundEnd))) return false;
+        }
+        if (movie.audio && !(WriteAudioUntil(movie.audio->sampleCount) && Send(audio, nullptr))) return false;
+        return !movie.video || Send(video, nullptr);
+    }
+
+    void Store(AVFrame& frame, int channel, int i, int index, int channels) const {
+        const FixtureAudio& spec = *movie.audio;
+        const int16_t value = FixtureSample16(spec, channel, index);
+        switch (AVSampleFormat(frame.format)) {
+            case AV_SAMPLE_FMT_U8: frame.data[0][i * channels + channel] = FixtureSample8(spec, channel, index); break;
+            case AV_SAMPLE_FMT_S16: reinterpret_cast<int16_t*>(frame.data[0])[i * channels + channel] = value; break;
+            case AV_SAMPLE_FMT_S16P: reinterpret_cast<int16_t*>(frame.extended_data[channel])[i] = value; break;
+            case AV_SAMPLE_FMT_FLTP: reinterpret_cast<float*>(frame.extended_data[channel])[i] = value / 32768.0f; break;
+            default: break;
+        }
+    }
+
+    const FixtureMovie& movie;
+    std::string& message;
+    FixtureStatus status = FixtureStatus::Failed;
+    std::unique_ptr<AVFormatContext, FormatCloser> output;
+    Track video;
+    Track audio;
+    FramePtr rgb;      // the picture as drawn
+    FramePtr picture;  // the picture in the encoder's pixel format
+    std::unique_ptr<SwsContext, SwsCloser> converter;
+    int audioWritten = 0;
+};
+
+double Tone(const FixtureAudio& audio, int channel, int index) {
+    const double hz = channel < int(audio.toneHz.size()) ? audio.toneHz[size_t(channel)] : 0.0;
+    return std::sin(2.0 * std::numbers::pi * hz * index / audio.sampleRate);
+}
+
+}  // namespace
+
+FixtureStatus WriteFixtureMovie(const std::string& path, const FixtureMovie& movie, std::string& message) {
+    return Writer(movie, message).Write(path);
+}
+
+Rgb FixturePixel(int frameIndex, int x, int y, int width, int height) {
+    if (y < height / 4) {
+        const int bit = 7 - x * 8 / width;
+        return (frameIndex >> bit) & 1 ? Rgb{255, 255, 255} : Rgb{0, 0, 0};
+    }
+    // Grain of +-12 that changes every frame gives the coders real work: frames of a few
+    // kilobytes, as in real movies, rather than a few hundred bytes.
+    const uint32_t hash = (uint32_t(x) * 7919u + uint32_t(y) * 104729u + uint32_t(frameIndex) * 15485863u) * 2654435761u;
+    const int grain = int(hash >> 24) % 25 - 12;
+    const auto level = [grain](bool high) { return uint8_t((high ? 220 : 30) + grain); };
+    const bool left = x < width / 2;
+    const bool upper = y < height * 5 / 8;
+    if (upper) return left ? Rgb{level(true), level(false), level(false)} : Rgb{level(false), level(true), level(false)};
+    return left ? Rgb{level(false), level(false), level(true)} : Rgb{level(true), level(true), level(false)};
+}
+
+int16_t FixtureSample16(const FixtureAudio& audio, int channel, int index) {
+    return int16_t(std::lrint(8000.0 * Tone(audio, channel, index)));
+}
+
+uint8_t FixtureSample8(const FixtureAudio& audio, int channel, int index) {
+    return uint8_t(128 + std::lrint(100.0 * Tone(audio, channel, index)));
+}
