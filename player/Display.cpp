@@ -4,8 +4,8 @@
 
 namespace {
 
-// Placed in external work RAM, which the linker script does not load.
-[[gnu::section(".ewram.bss")]] uint32_t gWorkBuffer[kScreenWords];
+// In external work RAM; start-up leaves it as it is, ClearScreen clears it.
+[[gnu::section(".ewram.noinit")]] uint32_t gWorkBuffer[kScreenWords];
 uint32_t gBlack = 0;
 
 }  // namespace

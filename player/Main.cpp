@@ -2,13 +2,25 @@
 #include "player/Display.h"
 #include "player/Interrupt.h"
 #include "player/Playback.h"
+#include "player/SharedBlock.h"
 #include "player/hw/Registers.h"
 
 // The linker's address of the first byte after the image: where the movie stream starts.
 extern "C" const uint8_t kavroImageEnd[];
 
+namespace {
+
+// Until the first pass starts, no record is on the screen or decoded.
+void MarkNoPass() {
+    kavroShared.status.shownRecord = player_layout::kNoRecord;
+    kavroShared.status.decodedRecord = player_layout::kNoRecord;
+}
+
+}  // namespace
+
 // Called by crt0 once memory is set up.
 extern "C" [[noreturn]] void PlayerMain() {
+    MarkNoPass();
     // Cartridge wait states stay at their power-on values, which the slowest flash cartridges
     // need; only the prefetch buffer is switched on.
     hw::WAITCNT = hw::WAITCNT_PREFETCH;

@@ -113,10 +113,10 @@ void EndPass() {
 
 void RunPass(const uint8_t* streamAddress) {
     const MovieStreamView stream = ReadMovieStream(streamAddress);
+    PreparePass(stream);  // before the screen goes black: no record is shown from here on
     const BlockGrid grid = ClearScreen(stream.width, stream.height);
     ResetCodebooks();
     ClearSoundBuffers();
-    PreparePass(stream);
 
     Progress progress{stream.firstRecord, 0, false};
     if (stream.frameCount > 0) {
