@@ -1,0 +1,151 @@
+// The compressor's parts checked on their own: the byte layout of hand-made frames, the
+// decoder's colour arithmetic on worked figures, and the nearest search against brute force.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "cinepak/CinepakWriter.h"
+#include "cinepak/CodebookSearch.h"
+#include "cinepak/VectorQuantizer.h"
+#include "tests/cinepak/CinepakTestSupport.h"
+
+using namespace cinepak;
+
+namespace {
+
+std::vector<uint8_t> Write(const FramePlan& plan) {
+    std::vector<uint8_t> bytes(WorstFrameBytes(plan.width, plan.height));
+    ByteSink sink(bytes);
+    bytes.resize(WriteFrame(sink, plan));
+    return bytes;
+}
+
+}  // namespace
+
+TEST(CinepakParts, SmallestIntraFrameBytes) {
+    Codebook v1, v4;
+    v1.Set(0, {{10, 20, 30, 40}, -2, 3});
+    const BlockCode block{BlockMode::V1, {0, 0, 0, 0}};
+    FramePlan plan{.width = 4, .height = 4, .intra = true, .vectors = ChunkId::VectorsV1};
+    plan.v1Chunk = {CodebookChunkKind::Full, 1, {}};
+    plan.v1 = &v1;
+    plan.v4 = &v4;
+    plan.blocks = std::span(&block, 1);
+    // Strip: 12 + 10 (codebook) + 5 (vectors) = 27, padded to 28; frame 38.
+    const std::vector<uint8_t> expected{0x00, 0x00, 0x00, 0x26, 0x00, 0x04, 0x00, 0x04, 0x00, 0x01,  // frame
+                                        0x10, 0x00, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x04,
+                                        0x22, 0x00, 0x00, 0x0A, 10,   20,   30,   40,   0xFE, 0x03,  // V1 codebook
+                                        0x32, 0x00, 0x00, 0x06, 0x00, 0x00};  // vectors, 1 byte padding
+    EXPECT_EQ(Write(plan), expected);
+    ByteSink counter = ByteSink::Counting();
+    EXPECT_EQ(WriteFrame(counter, plan), 38u);
+    EXPECT_EQ(counter.Size(), 38u);
+}
+
+TEST(CinepakParts, InterFlagsCrossWordsAsDecodersReadThem) {
+    // 33 blocks: 31 skipped, then a V4 block whose coded bit ends word 0 and whose V4 bit opens
+    // word 1, then a V1 block whose two bits follow in word 1. Index bytes follow the word that
+    // completes their block.
+    Codebook v1, v4;
+    std::vector<BlockCode> blocks(33);
+    blocks[31] = {BlockMode::V4, {1, 2, 3, 4}};
+    blocks[32] = {BlockMode::V1, {9, 0, 0, 0}};
+    FramePlan plan{.width = 132, .height = 4, .intra = false, .vectors = ChunkId::VectorsInter};
+    plan.v1 = &v1;
+    plan.v4 = &v4;
+    plan.blocks = blocks;
+    const std::vector<uint8_t> frame = Write(plan);
+    ASSERT_EQ(frame.size(), 10u + 32u);  // strip: 12 + 4 + 8 + 5 = 29, padded to 32
+    const std::vector<uint8_t> chunk(frame.begin() + 22, frame.end());
+    const std::vector<uint8_t> expected{0x31, 0x00, 0x00, 0x14, 0x00, 0x00, 0x00, 0x01, 0xC0, 0x00,
+                                        0x00, 0x00, 1,    2,    3,    4,    9,    0,    0,    0};
+    EXPECT_EQ(chunk, expected);
+}
+
+TEST(CinepakParts, PartialCodebookHasAMaskPerGroupUpToTheLast) {
+    Codebook v1, v4;
+    v4.Set(1, {{1, 2, 3, 4}, 5, 6});
+    v4.Set(40, {{7, 8, 9, 10}, -1, -2});
+    const BlockCode block{BlockMode::V4, {1, 40, 1, 40}};
+    FramePlan plan{.width = 4, .height = 4, .intra = false, .vectors = ChunkId::VectorsIntra};
+    plan.v4Chunk.kind = CodebookChunkKind::Partial;
+    plan.v4Chunk.slots[1] = plan.v4Chunk.slots[40] = true;
+    plan.v1 = &v1;
+    plan.v4 = &v4;
+    plan.blocks = std::span(&block, 1);
+    const std::vector<uint8_t> frame = Write(plan);
+    const std::vector<uint8_t> chunk(frame.begin() + 22, frame.begin() + 22 + 24);
+    const std::vector<uint8_t> expected{0x21, 0x00, 0x00, 0x18, 0x40, 0x00, 0x00, 0x00, 1, 2,    3,    4,
+                                        5,    6,    0x00, 0x80, 0x00, 0x00, 7,    8,    9, 10,   0xFF, 0xFE};
+    EXPECT_EQ(chunk, expected);
+    EXPECT_EQ(CodebookChunkBytes(plan.v4Chunk), 24u);
+}
+
+TEST(CinepakParts, EntryColoursAsFfmpegDecodesThem) {
+    // R = Y + 2V, G = Y - U/2 - V with U/2 truncated toward zero, B = Y + 2U, clamped.
+    const EntryPixels pixels = DecodeEntry({{100, 0, 250, 128}, -3, 5});
+    const std::array<uint8_t, 12> expected{110, 96, 94, 10, 0, 0, 255, 246, 244, 138, 124, 122};
+    EXPECT_EQ(pixels, expected);
+}
+
+TEST(CinepakParts, UniformAreasRoundTripThroughAnEntry) {
+    for (const auto& [r, g, b] : {std::array{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}, {0, 0, 0},
+                                 {200, 120, 40}, {13, 77, 190}}) {
+        std::array<uint8_t, 12> area;
+        for (int p = 0; p < 4; ++p) {
+            area[3 * p] = uint8_t(r);
+            area[3 * p + 1] = uint8_t(g);
+            area[3 * p + 2] = uint8_t(b);
+        }
+        VqSums sums;
+        sums.Add(AreaVector(area.data()));
+        const EntryPixels pixels = DecodeEntry(EntryFromSums(sums));
+        for (int i = 0; i < 12; ++i) EXPECT_NEAR(pixels[i], area[i], 2) << r << "," << g << "," << b;
+    }
+}
+
+TEST(CinepakParts, NearestSearchAgreesWithBruteForce) {
+    std::mt19937 random(5);
+    std::uniform_int_distribution<int> luma(-600, 2100), chroma(-760, 760);
+    const auto randomVector = [&] {
+        VqVector v;
+        for (int d = 0; d < 4; ++d) v.c[d] = int16_t(luma(random));
+        v.c[4] = int16_t(chroma(random));
+        v.c[5] = int16_t(chroma(random));
+        return v;
+    };
+    for (const int count : {1, 2, 17, 256}) {
+        std::array<VqVector, kSlots> book;
+        for (int i = 0; i < count; ++i) book[i] = randomVector();
+        CodebookSearch search;
+        search.BuildFirst(book, count);
+        for (int q = 0; q < 500; ++q) {
+            const VqVector query = randomVector();
+            int32_t best = VqDistance(query, book[0]);
+            for (int i = 1; i < count; ++i) best = std::min(best, VqDistance(query, book[i]));
+            const VqMatch match = search.Nearest(query);
+            ASSERT_EQ(match.distance, best);
+            ASSERT_EQ(VqDistance(query, book[match.slot]), best);
+        }
+    }
+}
+
+TEST(CinepakParts, QuantiserFindsDistinctClustersExactly) {
+    // Three colours, many copies each: three entries, each reproducing its colour.
+    std::vector<VqVector> training;
+    const std::array<CodebookEntry, 3> colours{CodebookEntry{{10, 20, 30, 40}, 5, -5},
+                                               CodebookEntry{{200, 200, 200, 200}, 0, 0},
+                                               CodebookEntry{{90, 90, 10, 10}, -20, 30}};
+    for (int copy = 0; copy < 50; ++copy)
+        for (const CodebookEntry& colour : colours) training.push_back(VectorOfEntry(colour));
+    VectorQuantizer quantizer(training.size());
+    std::array<CodebookEntry, kSlots> entries;
+    MemberCounts members;
+    const int count = quantizer.Train(training, {0, kSlots, 2}, entries, members);
+    ASSERT_EQ(count, 3);
+    for (const CodebookEntry& colour : colours)
+        EXPECT_NE(std::find(entries.begin(), entries.begin() + 3, colour), entries.begin() + 3);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(members[i], 50);
+    // An entry must pay for itself: with a high enough cost, one entry serves all.
+    EXPECT_EQ(quantizer.Train(training, {1e12, kSlots, 2}, entries, members), 1);
+}
