@@ -92,6 +92,7 @@ TEST(CinepakStream, FfmpegDecodesEveryFrameToTheReconstruction) {
         const uint32_t budgets[] = {60000, pixels / 3, pixels / 12, 1};
         CompressorRun run(w, h);
         FfmpegDecoder decoder(w, h);
+        ASSERT_TRUE(decoder.Ok());
         for (size_t i = 0; i < pictures.size(); ++i) {
             SCOPED_TRACE("frame " + std::to_string(i));
             const std::vector<uint8_t> frame = run.Compress(pictures[i], budgets[i % 4]);
@@ -112,6 +113,7 @@ TEST(CinepakStream, IntraFrameDecodesWithoutEarlierFrames) {
     const std::vector<uint8_t> frame = run.Compress(MovingScene(64, 48, 5), 3000, false);
     EXPECT_EQ(ExpectWellFormed(frame, 64, 48), kIntraStrip);
     FfmpegDecoder fresh(64, 48);
+    ASSERT_TRUE(fresh.Ok());
     EXPECT_TRUE(fresh.Decode(frame) == run.compressor.Reconstruction());
 }
 
@@ -122,6 +124,7 @@ TEST(CinepakStream, SkipsAreJudgedAgainstTheDecodedPicture) {
     const std::vector<uint8_t> source = TopDownRgb(picture);
     CompressorRun run(96, 64);
     FfmpegDecoder decoder(96, 64);
+    ASSERT_TRUE(decoder.Ok());
     double previousPsnr = 0;
     size_t lastBytes = 0;
     for (int i = 0; i < 8; ++i) {

@@ -6,10 +6,6 @@
 #include <cmath>
 #include <random>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/frame.h>
-}
 
 namespace cinepak_test {
 
@@ -79,50 +75,6 @@ std::vector<uint8_t> TopDownRgb(const Picture& picture) {
             target[1] = source[1];
             target[2] = source[0];
         }
-    return rgb;
-}
-
-double Psnr(std::span<const uint8_t> a, std::span<const uint8_t> b) {
-    double sum = 0;
-    for (size_t i = 0; i < a.size(); ++i) sum += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
-    if (sum == 0) return 99;
-    return 10 * std::log10(255.0 * 255.0 * double(a.size()) / sum);
-}
-
-void FfmpegDecoder::Free::operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-void FfmpegDecoder::Free::operator()(AVFrame* frame) const { av_frame_free(&frame); }
-void FfmpegDecoder::Free::operator()(AVPacket* packet) const { av_packet_free(&packet); }
-
-FfmpegDecoder::FfmpegDecoder(int width, int height) {
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_CINEPAK);
-    EXPECT_NE(codec, nullptr);
-    context_.reset(avcodec_alloc_context3(codec));
-    context_->width = width;
-    context_->height = height;
-    context_->bits_per_coded_sample = 24;
-    EXPECT_EQ(avcodec_open2(context_.get(), codec, nullptr), 0);
-    frame_.reset(av_frame_alloc());
-    packet_.reset(av_packet_alloc());
-}
-
-FfmpegDecoder::~FfmpegDecoder() = default;
-
-std::vector<uint8_t> FfmpegDecoder::Decode(std::span<const uint8_t> frame) {
-    padded_.assign(frame.begin(), frame.end());
-    padded_.resize(frame.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
-    packet_->data = padded_.data();
-    packet_->size = int(frame.size());
-    if (avcodec_send_packet(context_.get(), packet_.get()) < 0) return {};
-    if (avcodec_receive_frame(context_.get(), frame_.get()) < 0) return {};
-    std::vector<uint8_t> rgb;
-    if (frame_->format == AV_PIX_FMT_RGB24) {
-        const size_t rowBytes = size_t(frame_->width) * 3;
-        for (int y = 0; y < frame_->height; ++y) {
-            const uint8_t* row = frame_->data[0] + size_t(y) * frame_->linesize[0];
-            rgb.insert(rgb.end(), row, row + rowBytes);
-        }
-    }
-    av_frame_unref(frame_.get());
     return rgb;
 }
 

@@ -1,15 +1,11 @@
 #pragma once
 // Pictures, FFmpeg's Cinepak decoder as the oracle, and a driver for the compressor.
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <vector>
 
 #include "cinepak/CinepakCompressor.h"
-
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
+#include "tests/cinepak/oracle/FfmpegCinepak.h"
 
 namespace cinepak_test {
 
@@ -27,27 +23,6 @@ Picture Noise(int width, int height, uint32_t seed);
 Picture Flat(int width, int height, uint8_t r, uint8_t g, uint8_t b);
 // Top-down R, G, B rows, as FFmpeg's decoder and the compressor's reconstruction give them.
 std::vector<uint8_t> TopDownRgb(const Picture& picture);
-double Psnr(std::span<const uint8_t> a, std::span<const uint8_t> b);
-
-// FFmpeg's Cinepak decoder, fed one frame at a time; keeps its state between frames.
-class FfmpegDecoder {
-public:
-    FfmpegDecoder(int width, int height);
-    ~FfmpegDecoder();
-    // The decoded picture as top-down R, G, B rows; empty when FFmpeg refuses the frame.
-    std::vector<uint8_t> Decode(std::span<const uint8_t> frame);
-
-private:
-    struct Free {
-        void operator()(AVCodecContext* context) const;
-        void operator()(AVFrame* frame) const;
-        void operator()(AVPacket* packet) const;
-    };
-    std::unique_ptr<AVCodecContext, Free> context_;
-    std::unique_ptr<AVFrame, Free> frame_;
-    std::unique_ptr<AVPacket, Free> packet_;
-    std::vector<uint8_t> padded_;
-};
 
 // The compressor begun for one picture size, fed frames as the movie encoder feeds them.
 class CompressorRun {
