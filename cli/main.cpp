@@ -7,6 +7,7 @@
 
 #include "cli/CliCommand.h"
 
+std::unique_ptr<CliCommand> MakeConvertCommand(CLI::App& parent);
 std::unique_ptr<CliCommand> MakeInspectCommand(CLI::App& parent);
 std::unique_ptr<CliCommand> MakePreviewCommand(CLI::App& parent);
 
@@ -14,6 +15,7 @@ namespace {
 
 // The subcommands, in the order `--help` lists them.
 constexpr CliCommandMaker kCommandMakers[] = {
+    MakeConvertCommand,
     MakeInspectCommand,
     MakePreviewCommand,
 };

