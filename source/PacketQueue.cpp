@@ -10,9 +10,11 @@ bool PacketQueue::Push(ffmpeg::PacketPtr packet) {
     std::unique_lock lock(mutex);
     changed.wait(lock, [this] { return closed || !Full(); });
     if (closed) return false;
+    // Only a consumer facing an empty queue waits: wake it on that change alone.
+    const bool wasEmpty = packets.empty();
     bytes += size_t(packet->size);
     packets.push_back(std::move(packet));
-    changed.notify_all();
+    if (wasEmpty) changed.notify_all();
     return true;
 }
 
@@ -26,10 +28,12 @@ ffmpeg::PacketPtr PacketQueue::Pop() {
     std::unique_lock lock(mutex);
     changed.wait(lock, [this] { return closed || ended || !packets.empty(); });
     if (closed || packets.empty()) return nullptr;
+    // Only a producer facing a full queue waits: wake it on that change alone.
+    const bool wasFull = Full();
     ffmpeg::PacketPtr packet = std::move(packets.front());
     packets.pop_front();
     bytes -= size_t(packet->size);
-    changed.notify_all();
+    if (wasFull) changed.notify_all();
     return packet;
 }
 

@@ -3,6 +3,20 @@
 #include "platform/ThreadPriority.h"
 #include "source/internal/PacketQueue.h"
 
+namespace {
+
+// Decoders may work ahead on threads of their own while the calling thread waits for the
+// encoder: 0 lets FFmpeg choose how many. Its frame threads hand pictures over through
+// atomics inside the library, which the thread sanitizer cannot see in an uninstrumented
+// build of FFmpeg; under it every decoder works on the calling thread alone.
+#if defined(__SANITIZE_THREAD__)
+constexpr int kDecoderThreads = 1;
+#else
+constexpr int kDecoderThreads = 0;
+#endif
+
+}  // namespace
+
 StreamDecoder::StreamDecoder(SampleGrabber& grabber) : grabber(grabber) {}
 
 StreamDecoder::~StreamDecoder() = default;
@@ -15,8 +29,7 @@ MediaStatus StreamDecoder::OpenCodec(const AVStream& stream) {
     if (!codec || !frame) return AVERROR(ENOMEM);
     if (const int status = avcodec_parameters_to_context(codec.get(), stream.codecpar); status < 0) return status;
     codec->pkt_timebase = stream.time_base;
-    // Let the decoder work ahead on threads of its own while this one waits for the encoder.
-    codec->thread_count = 0;
+    codec->thread_count = kDecoderThreads;
     timeBase = stream.time_base;
     return avcodec_open2(codec.get(), decoder, nullptr);
 }
