@@ -33,21 +33,26 @@ MediaStatus DecodingPipeline::OpenVideo() {
     const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (index == AVERROR_STREAM_NOT_FOUND) return kStatusUnsupportedVideo;
     if (index < 0) return index;
+    auto decoder = std::make_unique<VideoDecoder>(videoGrabber);
+    if (const MediaStatus status = decoder->Open(*input->streams[index]); status < 0) return status;
     videoIndex = index;
-    video = std::make_unique<VideoDecoder>(videoGrabber);
-    return video->Open(*input->streams[index]);
+    video = std::move(decoder);
+    return 0;
 }
 
 MediaStatus DecodingPipeline::OpenAudio() {
     const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, videoIndex, nullptr, 0);
     if (index == AVERROR_STREAM_NOT_FOUND) return 0;
     if (index < 0) return index;
+    auto decoder = std::make_unique<AudioDecoder>(audioGrabber);
+    if (const MediaStatus status = decoder->Open(*input->streams[index]); status < 0) return status;
     audioIndex = index;
-    audio = std::make_unique<AudioDecoder>(audioGrabber);
-    return audio->Open(*input->streams[index]);
+    audio = std::move(decoder);
+    return 0;
 }
 
 std::optional<int64_t> DecodingPipeline::LengthInFrames() const {
+    if (!video) return std::nullopt;
     const AVStream& stream = *input->streams[videoIndex];
     if (stream.nb_frames > 0) return stream.nb_frames;
     const AVRational rate = stream.avg_frame_rate;
@@ -62,6 +67,7 @@ std::optional<int64_t> DecodingPipeline::LengthInFrames() const {
 }
 
 MediaStatus DecodingPipeline::Run() {
+    if (!video) return AVERROR(EINVAL);  // nothing was opened
     for (unsigned i = 0; i < input->nb_streams; ++i)
         if (int(i) != videoIndex && int(i) != audioIndex) input->streams[i]->discard = AVDISCARD_ALL;
     runningThreads = audio ? 3 : 2;

@@ -14,6 +14,7 @@ constexpr const char* kUnsupportedVideoText = "未対応の映像フォーマッ
 constexpr const char* kUnsupportedAudioText = "未対応の音声フォーマットです";
 constexpr std::chrono::milliseconds kWaitStep{500};
 
+// ErrorDetail for a failed build: a fixed message for the two refusals, else FFmpeg's text.
 void StoreFailure(MediaStatus status) {
     if (status == kStatusUnsupportedVideo)
         ErrorDetail = kUnsupportedVideoText;
@@ -34,6 +35,26 @@ MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& movieP
     return 0;
 }
 
+// Gives the grabber a new sink of the kind, feeding the encoder; the grabber holds its only reference.
+template <class Sink>
+void RegisterSink(SampleGrabber& grabber, MovieEncoder& encoder) {
+    ComPtr<Sink> sink = Sink::Create();
+    sink->SetEncoder(&encoder);
+    grabber.SetCallback(ComPtr<ISampleGrabberCB>(sink.get()));
+}
+
+// Waits in steps of 500 ms for the streams to end, polling the abort event between steps.
+bool WaitForEndOrAbort(DecodingPipeline& pipeline, NamedEvent& abortEvent) {
+    while (!pipeline.WaitForCompletion(kWaitStep)) {
+        if (abortEvent.TestAndReset()) {
+            AbortRequested = true;
+            StoreMediaErrorText(kStatusAborted);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder) {
@@ -42,12 +63,8 @@ bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& mo
     if (ProbeAviFrameRate(moviePath, rate, scale)) encoder.SetProbedRate(rate, scale);
 
     graph = std::make_unique<SourceGraph>();
-    ComPtr<VideoSampleSink> videoSink = VideoSampleSink::Create();
-    videoSink->SetEncoder(&encoder);
-    graph->VideoGrabber().SetCallback(ComPtr<ISampleGrabberCB>(videoSink.get()));
-    ComPtr<AudioSampleSink> audioSink = AudioSampleSink::Create();
-    audioSink->SetEncoder(&encoder);
-    graph->AudioGrabber().SetCallback(ComPtr<ISampleGrabberCB>(audioSink.get()));
+    RegisterSink<VideoSampleSink>(graph->VideoGrabber(), encoder);
+    RegisterSink<AudioSampleSink>(graph->AudioGrabber(), encoder);
 
     if (const MediaStatus status = ConnectStreams(graph->Pipeline(), moviePath, encoder); status < 0) {
         StoreFailure(status);
@@ -66,23 +83,12 @@ bool QuerySourceLength(SourceGraph& graph, int64_t& length) {
 
 bool RunSourceGraph(SourceGraph& graph, const std::string& abortEventName) {
     DecodingPipeline& pipeline = graph.Pipeline();
+    // Created (or opened) for this run alone; it goes when the run returns.
     NamedEvent abortEvent = NamedEvent::CreateOrOpen(abortEventName);
-    bool completed = false;
-    if (const MediaStatus status = pipeline.Run(); status < 0) {
-        StoreMediaErrorText(status);
-    } else {
-        for (;;) {
-            if (pipeline.WaitForCompletion(kWaitStep)) {
-                completed = true;
-                break;
-            }
-            if (abortEvent.TestAndReset()) {
-                AbortRequested = true;
-                StoreMediaErrorText(kStatusAborted);
-                break;
-            }
-        }
-    }
+    const MediaStatus started = pipeline.Run();
+    // A run that could not start delivered nothing: it fails rather than finish an empty stream.
+    if (started < 0) StoreMediaErrorText(started);
+    const bool completed = started >= 0 && WaitForEndOrAbort(pipeline, abortEvent);
     pipeline.Stop();
     return completed;
 }
