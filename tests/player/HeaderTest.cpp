@@ -62,6 +62,7 @@ TEST(PlayerHeader, TheStreamIsReadRightBehindThePlayer) {
     shifted.insert(shifted.end(), stream.begin(), stream.end());
     PlayerRun gap(CartridgeImage(shifted));
     ASSERT_TRUE(gap.Started());
+    ASSERT_TRUE(gap.RunUntilPass(1));
     for (int i = 0; i < 60; ++i) EXPECT_EQ(gap.Refresh().shownRecord, kNoRecord);
     EXPECT_FALSE(gap.core().Crashed());
 }
@@ -73,6 +74,7 @@ TEST(PlayerHeader, AStreamWithoutFramesShowsBlackAndPlaysNothing) {
     ASSERT_EQ(stream.size(), 12u);
     PlayerRun run(CartridgeImage(stream));
     ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.RunUntilPass(1));
     run.core().RunRefreshes(60);
     const player_layout::PlayerStatus status = run.Refresh();
     EXPECT_EQ(status.shownRecord, kNoRecord);

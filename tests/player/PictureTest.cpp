@@ -51,6 +51,7 @@ class PlayerPictures : public ::testing::TestWithParam<PictureSize> {
 protected:
     TestMovie Movie(std::vector<FrameRecord> records) const {
         TestMovie movie;
+        movie.frameStep = 16458;  // 15 frames per second: time to decode even the largest records
         movie.width = GetParam().width;
         movie.height = GetParam().height;
         movie.records = std::move(records);

@@ -35,8 +35,9 @@ TestMovie SoundMovie(uint32_t frameStep, size_t records, uint32_t audioBlocks) {
     return movie;
 }
 
-std::span<const int8_t> Block(const std::vector<int8_t>& samples, uint32_t block) {
-    return std::span(samples).subspan(size_t(block) * kAdpcmBlockSamples, kAdpcmBlockSamples);
+std::vector<int8_t> Block(const std::vector<int8_t>& samples, uint32_t block) {
+    const auto first = samples.begin() + ptrdiff_t(block) * kAdpcmBlockSamples;
+    return std::vector<int8_t>(first, first + kAdpcmBlockSamples);
 }
 
 std::vector<int8_t> ReadBuffer(const HandheldCore& core, uint32_t buffer) {
@@ -60,10 +61,9 @@ TEST(PlayerSound, EachRefreshFeedsTheHostDecodersBlockAndTheSoundStopsAfterTheLa
         ASSERT_LE(status.audioBlocksLeft, kBlocks);
         if (status.audioBlocksLeft == kBlocks) continue;
         const uint32_t block = kBlocks - status.audioBlocksLeft - 1;
-        if (fed.insert(block).second)
-            EXPECT_EQ(ReadBuffer(run.core(), status.fillingBuffer), std::vector<int8_t>(Block(reference, block).begin(),
-                                                                                      Block(reference, block).end()))
-                << "block " << block;
+        if (fed.insert(block).second) {
+            EXPECT_EQ(ReadBuffer(run.core(), status.fillingBuffer), Block(reference, block)) << "block " << block;
+        }
         if (status.audioBlocksLeft == 0) {
             EXPECT_FALSE(SoundRunning(run.core())) << "sound still running with no block left";
             ++refreshesAfterLastBlock;
@@ -89,8 +89,7 @@ TEST(PlayerSound, TheSoundStopsAtThePassEndAndStartsAfreshWithTheNextPass) {
     run.Refresh();
     EXPECT_TRUE(SoundRunning(run.core()));
     ASSERT_EQ(run.status().audioBlocksLeft, kBlocks - 1);
-    EXPECT_EQ(ReadBuffer(run.core(), run.status().fillingBuffer),
-              std::vector<int8_t>(Block(reference, 0).begin(), Block(reference, 0).end()));
+    EXPECT_EQ(ReadBuffer(run.core(), run.status().fillingBuffer), Block(reference, 0));
 }
 
 // Pearson correlation of the core's mono output with the fed samples held at the core's
