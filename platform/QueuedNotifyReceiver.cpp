@@ -20,8 +20,8 @@ void QueuedNotifyReceiver::Send(uint32_t code, intptr_t value) {
     bool handled = false;
     std::unique_lock lock(mutex);
     if (closed) return;
-    ++activeSenders;
     queue.push_back({code, value, &handled});
+    ++activeSenders;
     queueChanged.notify_one();
     sendsChanged.wait(lock, [&] { return handled; });
     --activeSenders;
