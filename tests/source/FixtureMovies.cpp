@@ -90,9 +90,13 @@ private:
         return true;
     }
 
+    // H.264 has no encoder of FFmpeg's own; the settings below are libx264's.
     const AVCodec* FindEncoder(AVCodecID id) {
-        const AVCodec* encoder = avcodec_find_encoder(id);
-        if (!encoder) Fail(std::string("no encoder for ") + avcodec_get_name(id), FixtureStatus::EncoderMissing);
+        const AVCodec* encoder = id == AV_CODEC_ID_H264 ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(id);
+        if (!encoder)
+            Fail(std::string("FFmpeg here has no ") + (id == AV_CODEC_ID_H264 ? "libx264" : avcodec_get_name(id)) +
+                     " encoder to make this fixture",
+                 FixtureStatus::EncoderMissing);
         return encoder;
     }
 
@@ -108,11 +112,12 @@ private:
         codec.framerate = spec.frameRate;
         codec.gop_size = 12;
         // Fine quantisers keep the colour blocks and frame-number bits easy to read back.
-        codec.flags |= AV_CODEC_FLAG_QSCALE;
-        codec.global_quality = FF_QP2LAMBDA * 2;
         if (spec.codec == AV_CODEC_ID_H264) {
             av_opt_set(codec.priv_data, "preset", "ultrafast", 0);
             av_opt_set(codec.priv_data, "crf", "16", 0);
+        } else {
+            codec.flags |= AV_CODEC_FLAG_QSCALE;
+            codec.global_quality = FF_QP2LAMBDA * 2;
         }
         return OpenTrack(video, encoder, av_inv_q(spec.frameRate));
     }
