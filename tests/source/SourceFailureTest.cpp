@@ -101,6 +101,24 @@ TEST_F(SourceFailure, TruncatedFiles) {
         EXPECT_EQ(ReadFrameNumber(source.pictures.buffers[index], 32, 24), int(index));
 }
 
+TEST_F(SourceFailure, DamageInTheMiddleEndsLikeANormalEnd) {
+    const std::string path = scratch.File("damaged.avi");
+    FixtureMovie movie{.video = FixtureVideo{.codec = AV_CODEC_ID_MJPEG, .frameCount = 20}, .audio = FixtureAudio{}};
+    WRITE_FIXTURE(path, movie);
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(std::streamoff(std::filesystem::file_size(path) / 2));
+        const std::string damage(4096, char(0xFF));
+        file.write(damage.data(), std::streamsize(damage.size()));
+    }
+    RecordedSource source;
+    ASSERT_TRUE(source.Build(path)) << ErrorDetail;
+    EXPECT_TRUE(RunSourceGraph(*source.graph, "KavroTest-damaged-" + std::to_string(getpid())));
+    EXPECT_FALSE(AbortRequested);
+    EXPECT_EQ(ErrorDetail, "");
+    EXPECT_GT(source.pictures.count, 0u);
+}
+
 TEST_F(SourceFailure, GraphReleasedInEveryState) {
     // Built but never run, and dropped in the middle of a run: the sanitizer build checks
     // that threads and decoders go with the graph.
