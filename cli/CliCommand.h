@@ -7,10 +7,11 @@ namespace CLI {
 class App;
 }
 
-// Exit codes shared by the subcommands (parse errors keep CLI11's own codes).
+// Exit codes shared by the subcommands.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitDamaged = 1;  // the image was read and fails a check
+inline constexpr int kExitDamaged = 1;  // the image was read and fails a check; a conversion failed
 inline constexpr int kExitFailed = 2;   // the work could not be done: unreadable input, unwritable output
+inline constexpr int kExitUsage = 2;    // a mistake on the command line
 
 class CliCommand {
 public:

@@ -28,9 +28,6 @@
 
 namespace {
 
-constexpr int kExitConversionFailed = 1;
-constexpr int kExitUsage = 2;
-
 // The frame-rate list of the dialog, in its order: the index is the stored choice.
 constexpr std::array<std::string_view, 9> kFrameRates = {"auto", "unchanged", "4/5", "2/3", "1/2",
                                                          "2/5", "1/3", "1/4", "1/5"};
@@ -240,7 +237,7 @@ public:
         if (options_.json) std::cout << Summary(request, outcome).dump(2) << "\n";
         if (!report.text.empty()) {
             std::cerr << report.text << "\n";
-            return kExitConversionFailed;
+            return kExitDamaged;
         }
         if (!options_.json) std::cerr << "wrote " << request.outputPath << "\n";
         return kExitOk;

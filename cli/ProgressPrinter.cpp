@@ -14,10 +14,11 @@ ProgressPrinter::ProgressPrinter(bool terminal) : terminal_(terminal) {}
 void ProgressPrinter::Progress(int32_t thousandths) {
     const int32_t percent = std::clamp(thousandths / 10, 0, 100);
     if (percent == lastPercent_) return;
+    // Plain lines come every ten percent: a log, not a bar.
     lastPercent_ = percent;
     if (terminal_)
         Draw();
-    else
+    else if (percent % 10 == 0)
         fmt::print(stderr, "{}%\n", percent);
 }
 

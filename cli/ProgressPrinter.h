@@ -1,6 +1,6 @@
 #pragma once
 // Shows a conversion's progress and status notices on stderr: a redrawn bar on a terminal,
-// one line per whole percent otherwise.
+// a line every ten percent otherwise.
 #include <cstdint>
 #include <string>
 

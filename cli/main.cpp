@@ -27,7 +27,12 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     std::vector<std::unique_ptr<CliCommand>> commands;
     for (CliCommandMaker make : kCommandMakers) commands.push_back(make(app));
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // Help and version exit 0; every other mistake on the command line is a usage error.
+        return app.exit(e) == 0 ? kExitOk : kExitUsage;
+    }
     try {
         for (const auto& command : commands)
             if (command->Chosen()) return command->Run();
