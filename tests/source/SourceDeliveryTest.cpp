@@ -2,11 +2,13 @@
 // length in frames, every picture once, in order and bottom-up, and all of the sound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "platform/RunState.h"
 #include "source/internal/DecodingPipeline.h"
+#include "tests/source/OracleDecode.h"
 #include "tests/source/SourceTestSupport.h"
 
 namespace {
@@ -171,6 +173,35 @@ TEST_F(SourceDelivery, Mp4WithH264AndAac) {
     ExpectAudioFormat(2, 44100, 16);
     ExpectPicturesInOrder(source.pictures.buffers, 128, 96, 30, 48);
     ExpectCodedStereo(*movie.audio, 1024);
+}
+
+// Every picture equals FFmpeg's own decode of the file, turned upside down, to the byte; the
+// row padding stays zero. 70 pixels (210 bytes, padded to 212) is no multiple of the widths
+// that the converters' vector code handles in one step.
+TEST_F(SourceDelivery, PicturesEqualFFmpegsOwnDecodeUpsideDown) {
+    for (const AVCodecID codec : {AV_CODEC_ID_MJPEG, AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_H264}) {
+        SCOPED_TRACE(avcodec_get_name(codec));
+        FixtureMovie movie{.video = FixtureVideo{.codec = codec, .width = 70, .height = 46, .frameCount = 10}};
+        if (codec == AV_CODEC_ID_H264) movie.container = "mp4";
+        const std::string path = scratch.File(std::string("oracle-") + avcodec_get_name(codec));
+        WRITE_FIXTURE(path, movie);
+        RecordedSource recorded;
+        ASSERT_TRUE(recorded.Build(path)) << ErrorDetail;
+        ASSERT_TRUE(RunSourceGraph(*recorded.graph, "KavroTest-oracle-" + std::to_string(getpid())));
+        const std::vector<std::vector<uint8_t>> expected = DecodePicturesWithFFmpeg(path);
+        ASSERT_EQ(recorded.pictures.buffers.size(), expected.size());
+        for (size_t index = 0; index < expected.size(); ++index) {
+            const std::vector<uint8_t>& picture = recorded.pictures.buffers[index];
+            ASSERT_EQ(picture.size(), size_t(212 * 46));
+            for (size_t row = 0; row < 46; ++row) {
+                const uint8_t* ours = picture.data() + (45 - row) * 212;
+                const uint8_t* theirs = expected[index].data() + row * 210;
+                ASSERT_TRUE(std::equal(ours, ours + 210, theirs)) << "picture " << index << ", row " << row;
+                EXPECT_EQ(ours[210], 0);
+                EXPECT_EQ(ours[211], 0);
+            }
+        }
+    }
 }
 
 TEST_F(SourceDelivery, MovieWithoutSoundHasNoAudioPath) {
