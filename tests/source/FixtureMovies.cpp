@@ -111,6 +111,8 @@ private:
         codec.pix_fmt = PixelFormatFor(spec.codec);
         codec.framerate = spec.frameRate;
         codec.gop_size = 12;
+        // Stated for the program stream muxer, which paces its packs by it; generous for these sizes.
+        codec.bit_rate = 4'000'000;
         // Fine quantisers keep the colour blocks and frame-number bits easy to read back.
         if (spec.codec == AV_CODEC_ID_H264) {
             av_opt_set(codec.priv_data, "preset", "ultrafast", 0);

@@ -5,6 +5,20 @@
 
 #include "platform/RunState.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace {
+
+// FFmpeg's notes about the fixtures it writes would bury the tests' own output.
+const int quietFFmpeg = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return 0;
+}();
+
+}  // namespace
+
 ScratchFolder::ScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kavro-source-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("no scratch folder");
