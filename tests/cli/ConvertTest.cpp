@@ -123,7 +123,7 @@ TEST_F(Convert, FailedConversionExitsOneWithTheDialogsMessage) {
 }
 
 TEST_F(Convert, InterruptAbortsAndWritesNothing) {
-    const std::string movie = Movie(1500, 320, 240, AV_CODEC_ID_MJPEG);  // a minute: long enough to interrupt
+    const std::string movie = Movie(500, 320, 240, AV_CODEC_ID_MJPEG);  // 20 s: long enough to interrupt
     const std::string errors = (scratch.path() / "stderr").string();
     const std::string output = Output();
     posix_spawn_file_actions_t actions;
