@@ -8,9 +8,13 @@
 #include <QFileInfo>
 #include <QProgressBar>
 
+#include <algorithm>
+#include <system_error>
+
 #include "app/ControlIds.h"
 #include "app/MainDialog.h"
 #include "app/MessageBox.h"
+#include "job/CompletionReport.h"
 #include "platform/NamedEvent.h"
 #include "platform/RunState.h"
 #include "platform/ThreadPriority.h"
@@ -141,16 +145,10 @@ void MainDialog::CompleteRun(int completionCode) {
 }
 
 void MainDialog::ReportOutcome(int completionCode) {
-    if (AbortRequested) {
-        ShowMessageBox(this, QMessageBox::Critical, kProgramTitle, QStringLiteral("変換処理は中断されました"));
-    } else if (completionCode == 0) {
-        QApplication::beep();
-    } else if (completionCode == kUnexpectedException) {
-        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("エラー"),
-                       QStringLiteral("予期しない例外が発生しました。プログラムを終了してください"));
-    } else {
-        QString text = QStringLiteral("変換中にエラーが発生しました(%1)").arg(completionCode);
-        if (!ErrorDetail.empty()) text += QStringLiteral("\n") + QString::fromStdString(ErrorDetail);
-        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("エラー"), text);
+    const CompletionReport report = DescribeCompletion(completionCode, AbortRequested, ErrorDetail);
+    if (report.title.empty()) {
+        QApplication::beep();  // success: the sound, no box
+        return;
     }
+    ShowMessageBox(this, QMessageBox::Critical, QString::fromStdString(report.title), QString::fromStdString(report.text));
 }
