@@ -15,47 +15,67 @@ namespace {
 using player_layout::kNoRecord;
 
 enum class Step {
-    Wait,    // nothing to do before the next interrupt
-    Decode,  // decode the next record into the work buffer
-    Show,    // copy the work buffer to the screen, now, in this v-blank
-    Drop,    // a later record is due already: go on decoding without showing this one
-    End,     // the pass is over
+    Wait,     // nothing to do before the next interrupt
+    Prepare,  // copy the next record and apply its codebooks; the work buffer is left alone
+    Draw,     // draw the next record into the work buffer (preparing it first if need be)
+    Show,     // copy the work buffer to the screen, now, in this v-blank
+    Drop,     // a later record is due already: go on without showing this one
+    End,      // the pass is over
 };
 
-// The work buffer holds record `decoded - 1`; `pending` while it is neither shown nor dropped.
+// Records are drawn in order; the work buffer holds record `drawn - 1`, `pending` while it is
+// neither shown nor dropped. `prepared` when record `drawn` has had its first decoding step.
 struct Progress {
     const uint8_t* nextRecord;
-    uint32_t decoded;
+    uint32_t drawn;
     bool pending;
+    bool prepared;
+    uint32_t prepareCycles;  // of record `drawn`
 };
 
-// Decides with interrupts masked, so that nothing the handler counts changes meanwhile.
+// Decided with interrupts masked, so that nothing the handler counts changes meanwhile.
 Step NextStep(const MovieStreamView& stream, const Progress& progress) {
     const uint32_t due = kavroShared.status.framesDue;
+    const bool moreToDraw = progress.drawn < stream.frameCount;
     if (gPass.keysChanged || (stream.frameCount > 0 && due > stream.frameCount)) {
         return Step::End;
     }
-    if (progress.pending && due >= progress.decoded) {
-        if (due > progress.decoded && progress.decoded < stream.frameCount) {
+    if (!progress.pending) {
+        return moreToDraw ? Step::Draw : Step::Wait;
+    }
+    if (due >= progress.drawn) {
+        if (due > progress.drawn && moreToDraw) {
             return Step::Drop;
         }
-        return InHandledVBlank() ? Step::Show : Step::Wait;
+        if (InHandledVBlank()) {
+            return Step::Show;
+        }
     }
-    if (!progress.pending && progress.decoded < stream.frameCount) {
-        return Step::Decode;
-    }
-    return Step::Wait;
+    // Preparing takes well under 100,000 cycles, so a copy that waits for it still ends
+    // before the next v-blank.
+    return moreToDraw && !progress.prepared ? Step::Prepare : Step::Wait;
 }
 
-void DecodeNext(Progress& progress, const BlockGrid& grid) {
-    auto& status = kavroShared.status;
+void Prepare(Progress& progress) {
     const uint32_t start = hw::CycleCount();
-    DecodeFrameRecord(progress.nextRecord, grid);
-    status.decodeCycles = hw::CycleCount() - start;
-    status.decodedRecord = progress.decoded;
+    PrepareFrameRecord(progress.nextRecord);
+    progress.prepareCycles = hw::CycleCount() - start;
+    progress.prepared = true;
+}
+
+// Returns the cycles that decoding the record took, both steps together.
+uint32_t Draw(Progress& progress, const BlockGrid& grid) {
+    if (!progress.prepared) {
+        Prepare(progress);
+    }
+    const uint32_t start = hw::CycleCount();
+    DrawFrameRecord(grid);
+    const uint32_t cycles = progress.prepareCycles + (hw::CycleCount() - start);
     progress.nextRecord += ReadLe16(progress.nextRecord);
-    ++progress.decoded;
+    ++progress.drawn;
     progress.pending = true;
+    progress.prepared = false;
+    return cycles;
 }
 
 void ClearSoundBuffers() {
@@ -64,22 +84,25 @@ void ClearSoundBuffers() {
     }
 }
 
-// Everything but the pass count, which StartPass raises when the clock starts.
-void PreparePass(const MovieStreamView& stream) {
+// Publishes the new pass in one go and lets the handler run it: the next v-blank is the
+// pass's refresh 1. Record 0 is drawn already (`drawn` is 0 or 1).
+void StartPass(const MovieStreamView& stream, uint32_t drawn, uint32_t decodeCycles) {
+    hw::IME = 0;
+    hw::SyncWithInterrupt();
     auto& status = kavroShared.status;
     status = {
-        .passCount = status.passCount,
+        .passCount = status.passCount + 1,
         .refreshCount = 0,
         .framesDue = 0,
         .shownRecord = kNoRecord,
         .audioBlocksLeft = stream.audioBlockCount,
         .fillingBuffer = 1,
         .lateFrames = 0,
-        .decodedRecord = kNoRecord,
-        .decodeCycles = 0,
+        .decodedRecord = drawn > 0 ? 0 : kNoRecord,
+        .decodeCycles = decodeCycles,
     };
     gPass = {
-        .running = false,
+        .running = true,
         .soundOn = stream.audioBlockCount > 0,
         .keysChanged = false,
         .keys = static_cast<uint16_t>(hw::KEYINPUT & hw::kKeyMask),
@@ -90,14 +113,7 @@ void PreparePass(const MovieStreamView& stream) {
         .playingBuffer = 0,
         .adpcm = {},
     };
-}
-
-// From here on the next v-blank is refresh 1 of the pass.
-void StartPass() {
-    hw::IME = 0;
     hw::SyncWithInterrupt();
-    ++kavroShared.status.passCount;
-    gPass.running = true;
     hw::IME = 1;
 }
 
@@ -113,23 +129,23 @@ void EndPass() {
 
 void RunPass(const uint8_t* streamAddress) {
     const MovieStreamView stream = ReadMovieStream(streamAddress);
-    PreparePass(stream);  // before the screen goes black: no record is shown from here on
+    // The rest of the status keeps the last pass's figures until the new pass starts.
+    kavroShared.status.shownRecord = kNoRecord;
     const BlockGrid grid = ClearScreen(stream.width, stream.height);
     ResetCodebooks();
     ClearSoundBuffers();
 
-    Progress progress{stream.firstRecord, 0, false};
-    if (stream.frameCount > 0) {
-        DecodeNext(progress, grid);  // before the clock starts, so that record 0 is never late
-    }
-    StartPass();
+    Progress progress{stream.firstRecord, 0, false, false, 0};
+    // Record 0 is drawn before the clock starts, so that it is never late.
+    const uint32_t firstCycles = stream.frameCount > 0 ? Draw(progress, grid) : 0;
+    StartPass(stream, progress.drawn, firstCycles);
 
     for (;;) {
         hw::IME = 0;
         hw::SyncWithInterrupt();
         const Step step = NextStep(stream, progress);
-        // The record was due at an earlier refresh than the one being handled now.
-        const bool late = gPass.framesDueBefore >= progress.decoded;
+        // The pending record was due at an earlier refresh than the one being handled now.
+        const bool late = gPass.framesDueBefore >= progress.drawn;
         if (step == Step::Wait) {
             hw::Halt();
         }
@@ -138,10 +154,16 @@ void RunPass(const uint8_t* streamAddress) {
         auto& status = kavroShared.status;
         switch (step) {
         case Step::Wait: break;
-        case Step::Decode: DecodeNext(progress, grid); break;
+        case Step::Prepare: Prepare(progress); break;
+        case Step::Draw: {
+            const uint32_t cycles = Draw(progress, grid);
+            status.decodeCycles = cycles;
+            status.decodedRecord = progress.drawn - 1;
+            break;
+        }
         case Step::Show:
             ShowWorkBuffer();
-            status.shownRecord = progress.decoded - 1;
+            status.shownRecord = progress.drawn - 1;
             status.lateFrames += late;
             progress.pending = false;
             break;

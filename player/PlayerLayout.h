@@ -20,20 +20,22 @@ struct SoundBuffer {
     int8_t guard[16];
 };
 
-// Written by the player only. "Refresh" is one v-blank while a pass runs.
+// Written by the player only. "Refresh" is one v-blank while a pass runs. When a pass
+// starts, every field is set at once (interrupts masked); until then, from the moment the
+// last pass ended, the fields keep that pass's figures, except shownRecord.
 struct PlayerStatus {
     // Passes started since power-on: +1 when a pass has read the stream header, cleared the
-    // screen and decoded its first record, together with the other fields' reset; the next
-    // v-blank is the pass's refresh 1.
+    // screen and decoded its first record; the next v-blank is the pass's refresh 1.
     uint32_t passCount;
-    // Refreshes of the current pass: 0 from the pass start, +1 at each v-blank (first = 1).
+    // Refreshes of the current pass: 0 at its start, +1 at each v-blank (the first is 1).
     uint32_t refreshCount;
     // floor(refreshCount x frameStep / 65536), kept with refreshCount at each v-blank: how
     // many frame records the pace has called for so far in this pass.
     uint32_t framesDue;
-    // Index of the frame record on the screen: kNoRecord from the pass start until a record's
-    // copy to video memory completes, then that record's index. The copy starts in a v-blank,
-    // so the record is what the whole following display period shows.
+    // Index of the frame record on the screen: kNoRecord from power-on, and from the moment a
+    // pass clears the screen until a record's copy to video memory completes; then that
+    // record's index. A copy starts in a v-blank, so the record is what the whole display
+    // period after that v-blank shows.
     uint32_t shownRecord;
     // ADPCM blocks not decoded yet: AudioBlockCount at the pass start (0 without sound),
     // -1 with every block decoded at a v-blank. The sound stops when it reaches 0.
@@ -43,11 +45,11 @@ struct PlayerStatus {
     // 1 at the pass start (refresh 1 starts the sound on buffer 0, silent, and fills 1).
     uint32_t fillingBuffer;
     // Frame records of this pass that were not on the screen at the refresh they were due
-    // (shown late, or decoded but never shown because a later record was due already).
+    // (shown late, or drawn but never shown because a later record was due already).
     uint32_t lateFrames;
-    // Index of the frame record decoded last (kNoRecord at the pass start), and the CPU
-    // cycles (2^24 Hz) its decode took, stalls by DMA and interrupts included. Both are
-    // set when that decode ends.
+    // Index of the frame record decoded last (kNoRecord before the first), and the CPU cycles
+    // (2^24 Hz) that decoding it took, stalls by DMA and interrupts included. Both are set
+    // when the record has been drawn into the work buffer; record 0's with the pass start.
     uint32_t decodedRecord;
     uint32_t decodeCycles;
 };

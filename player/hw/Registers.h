@@ -87,6 +87,12 @@ inline void Dma3Copy32(const void* source, void* destination, uint16_t words) {
     DMA3CNT = words | static_cast<uint32_t>(DMA_ENABLE | DMA_32BIT) << 16;
 }
 
+inline void Dma3Copy16(const void* source, void* destination, uint16_t halfwords) {
+    DMA3SAD = reinterpret_cast<uintptr_t>(source);
+    DMA3DAD = reinterpret_cast<uintptr_t>(destination);
+    DMA3CNT = halfwords | static_cast<uint32_t>(DMA_ENABLE) << 16;
+}
+
 // Fills with the word at `value`, which must be in RAM: a cartridge source address always
 // counts up, whatever the DMA control says.
 inline void Dma3Fill32(const uint32_t* value, void* destination, uint16_t words) {
