@@ -1,0 +1,74 @@
+// The player's link check refuses objects that need the heap, exceptions or other C++
+// run-time support, which a freestanding program on the handheld does not have.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct CommandResult {
+    int status = -1;
+    std::string output;
+};
+
+CommandResult Run(const std::string& command) {
+    CommandResult result;
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return result;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) result.output += buffer;
+    result.status = pclose(pipe);
+    return result;
+}
+
+// Compiles `source` for the handheld as the player's build does and returns the object's path.
+std::string CompileForHandheld(const std::string& name, const std::string& source) {
+    // The process id keeps test runs of several build trees apart.
+    const std::string stem = ::testing::TempDir() + "/kavro_" + std::to_string(getpid()) + "_" + name;
+    const std::string sourcePath = stem + ".cpp";
+    const std::string objectPath = stem + ".o";
+    std::ofstream(sourcePath) << source;
+    const CommandResult compile = Run(std::string(KAVRO_ARM_GXX) +
+                                      " -mcpu=arm7tdmi -mthumb -O2 -ffreestanding -fno-rtti -c " + sourcePath +
+                                      " -o " + objectPath);
+    EXPECT_EQ(compile.status, 0) << compile.output;
+    return objectPath;
+}
+
+CommandResult CheckObjects(const std::string& objects) {
+    return Run(std::string(KAVRO_CMAKE) + " -DNM=" + KAVRO_ARM_NM + " \"-DFILES=" + objects + "\" -P " +
+               KAVRO_CHECK_FREESTANDING);
+}
+
+TEST(PlayerLinkCheck, PassesCodeThatNeedsNoRunTimeSupport) {
+    const std::string object = CompileForHandheld("plain", "int Twice(int x) { return 2 * x; }\n");
+    const CommandResult check = CheckObjects(object);
+    EXPECT_EQ(check.status, 0) << check.output;
+}
+
+TEST(PlayerLinkCheck, RefusesTheHeapOperatorNewAndCxxRunTimeCalls) {
+    const struct {
+        const char* name;
+        const char* source;
+        const char* symbol;
+    } cases[] = {
+        {"heap", "#include <stddef.h>\nextern \"C\" void* malloc(size_t);\nvoid* Get() { return malloc(8); }\n",
+         "malloc"},
+        {"new", "int* Make() { return new int(3); }\n", "_Znwj"},
+        {"guard", "int Slow();\nint Once() { static int value = Slow(); return value; }\n", "__cxa_guard_acquire"},
+        {"throw", "void Fail() { throw 1; }\n", "__cxa_throw"},
+    };
+    for (const auto& c : cases) {
+        const std::string plain = CompileForHandheld("plain_with_" + std::string(c.name), "int One() { return 1; }\n");
+        const std::string object = CompileForHandheld(c.name, c.source);
+        const CommandResult check = CheckObjects(plain + "|" + object);
+        EXPECT_NE(check.status, 0) << c.name;
+        EXPECT_NE(check.output.find(c.symbol), std::string::npos) << c.name << ": " << check.output;
+    }
+}
+
+}  // namespace
