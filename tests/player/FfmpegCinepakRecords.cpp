@@ -7,38 +7,14 @@ extern "C" {
 #include <cstring>
 #include <stdexcept>
 
+#include "tests/player/CinepakFrameRecord.h"
 #include "tests/player/FfmpegHandles.h"
-#include "tests/player/StripBuilder.h"
 
 namespace {
 
-constexpr size_t kFrameHeaderBytes = 10;
-constexpr size_t kStripHeaderBytes = 12;
-
-uint32_t BigEndian(const uint8_t* at, int bytes) {
-    uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i) value = value << 8 | at[i];
-    return value;
-}
-
-// A one-strip Cinepak frame becomes the strip id and the strip's chunks, padded.
-FrameRecord Repack(const AVPacket& packet) {
-    if (size_t(packet.size) < kFrameHeaderBytes + kStripHeaderBytes || BigEndian(packet.data + 8, 2) != 1)
-        throw std::runtime_error("FFmpeg's Cinepak encoder wrote a frame with more than one strip");
-    const uint8_t* strip = packet.data + kFrameHeaderBytes;
-    const uint32_t stripBytes = BigEndian(strip + 2, 2);
-    FrameRecord record;
-    record.stripId = uint16_t(BigEndian(strip, 2));
-    record.chunks.assign(strip + kStripHeaderBytes, strip + stripBytes);
-    size_t last = 0;
-    for (size_t at = 0; at < record.chunks.size(); at += BigEndian(&record.chunks[at + 1], 3)) last = at;
-    PadRecord(record.chunks, last);
-    return record;
-}
-
 void Drain(AVCodecContext* encoder, AVPacket* packet, std::vector<FrameRecord>& records) {
     while (avcodec_receive_packet(encoder, packet) >= 0) {
-        records.push_back(Repack(*packet));
+        records.push_back(RecordFromCinepakFrame(std::span<const uint8_t>(packet->data, size_t(packet->size))));
         av_packet_unref(packet);
     }
 }
