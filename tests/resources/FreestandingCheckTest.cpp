@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -25,12 +26,27 @@ CommandResult Run(const std::string& command) {
     return result;
 }
 
+// Removes the files it was given when it goes.
+class TempFiles {
+public:
+    TempFiles() = default;
+    TempFiles(const TempFiles&) = delete;
+    TempFiles& operator=(const TempFiles&) = delete;
+    ~TempFiles() {
+        for (const std::string& path : paths_) std::remove(path.c_str());
+    }
+    std::string Add(std::string path) { return paths_.emplace_back(std::move(path)); }
+
+private:
+    std::vector<std::string> paths_;
+};
+
 // Compiles `source` for the handheld as the player's build does and returns the object's path.
-std::string CompileForHandheld(const std::string& name, const std::string& source) {
+std::string CompileForHandheld(TempFiles& files, const std::string& name, const std::string& source) {
     // The process id keeps test runs of several build trees apart.
     const std::string stem = ::testing::TempDir() + "/kavro_" + std::to_string(getpid()) + "_" + name;
-    const std::string sourcePath = stem + ".cpp";
-    const std::string objectPath = stem + ".o";
+    const std::string sourcePath = files.Add(stem + ".cpp");
+    const std::string objectPath = files.Add(stem + ".o");
     std::ofstream(sourcePath) << source;
     const CommandResult compile = Run(std::string(KAVRO_ARM_GXX) +
                                       " -mcpu=arm7tdmi -mthumb -O2 -ffreestanding -fno-rtti -c " + sourcePath +
@@ -45,7 +61,8 @@ CommandResult CheckObjects(const std::string& objects) {
 }
 
 TEST(PlayerLinkCheck, PassesCodeThatNeedsNoRunTimeSupport) {
-    const std::string object = CompileForHandheld("plain", "int Twice(int x) { return 2 * x; }\n");
+    TempFiles files;
+    const std::string object = CompileForHandheld(files, "plain", "int Twice(int x) { return 2 * x; }\n");
     const CommandResult check = CheckObjects(object);
     EXPECT_EQ(check.status, 0) << check.output;
 }
@@ -62,9 +79,11 @@ TEST(PlayerLinkCheck, RefusesTheHeapOperatorNewAndCxxRunTimeCalls) {
         {"guard", "int Slow();\nint Once() { static int value = Slow(); return value; }\n", "__cxa_guard_acquire"},
         {"throw", "void Fail() { throw 1; }\n", "__cxa_throw"},
     };
+    TempFiles files;
     for (const auto& c : cases) {
-        const std::string plain = CompileForHandheld("plain_with_" + std::string(c.name), "int One() { return 1; }\n");
-        const std::string object = CompileForHandheld(c.name, c.source);
+        const std::string plain =
+            CompileForHandheld(files, "plain_with_" + std::string(c.name), "int One() { return 1; }\n");
+        const std::string object = CompileForHandheld(files, c.name, c.source);
         const CommandResult check = CheckObjects(plain + "|" + object);
         EXPECT_NE(check.status, 0) << c.name;
         EXPECT_NE(check.output.find(c.symbol), std::string::npos) << c.name << ": " << check.output;
