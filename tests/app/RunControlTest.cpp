@@ -243,7 +243,6 @@ void RunControlTest::ErrorReportsCarryTheCodeAndDetail_data() {
     QTest::newRow("with detail") << 4 << "Invalid data found when processing input" << "エラー"
                                  << "変換中にエラーが発生しました(4)\nInvalid data found when processing input";
     QTest::newRow("without detail") << 1001 << "" << "エラー" << "変換中にエラーが発生しました(1001)";
-    QTest::newRow("unexpected exception") << 999 << "ignored" << "エラー" << "予期しない例外が発生しました。プログラムを終了してください";
 }
 
 void RunControlTest::ErrorReportsCarryTheCodeAndDetail() {
