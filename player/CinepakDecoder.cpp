@@ -18,6 +18,7 @@ inline constexpr uint32_t kRecordBufferBytes = 16 * 1024;
 // Copied in pieces, because the CPU and the v-blank interrupt wait while DMA channel 3 runs:
 // a piece takes under 2,000 cycles, so the sound buffer swap is never held up for long.
 inline constexpr uint32_t kCopyPieceBytes = 1024;
+static_assert(kCopyPieceBytes % 4 == 0 && kRecordBufferBytes % kCopyPieceBytes == 0);
 
 Codebooks gCodebooks;  // internal work RAM, next to the code that reads it
 uint32_t gRecordBuffer[kRecordBufferBytes / 4];
@@ -47,6 +48,7 @@ void CopyFromCartridge(const uint8_t* source, uint32_t bytes) {
 // The record where it is fastest to read: the buffer if it fits and the DMA can fetch it.
 const uint8_t* FastestCopy(const uint8_t* record) {
     const uint32_t length = ReadLe16(record);
+    // The DMA reads up to 3 bytes past the record's end, hence the 4 bytes kept free.
     if (length > kRecordBufferBytes - 4 || (reinterpret_cast<uintptr_t>(record) & 1) != 0) {
         return record;
     }

@@ -2,7 +2,8 @@
 // The interrupt handler, and the state of the running pass that it shares with the playback
 // loop. At each v-blank of a pass it swaps the sound buffer first (before anything can delay
 // it), counts the refresh, paces the frames, watches the keys and decodes the next block of
-// sound; the playback loop does everything else.
+// sound; the playback loop does everything else. The sound is decoded here rather than in
+// the loop because drawing one record can take longer than a refresh.
 #include "player/AdpcmTables.h"
 #include "player/Iwram.h"
 #include <stdint.h>

@@ -70,7 +70,6 @@ inline void OnRefresh() {
 void HandleInterrupt() {
     const uint16_t raised = hw::IF & hw::IE;
     hw::IF = raised;
-    hw::BIOS_IRQ_FLAGS = hw::BIOS_IRQ_FLAGS | raised;
     if ((raised & hw::IRQ_VBLANK) && gPass.running) {
         OnRefresh();
     }

@@ -67,13 +67,11 @@ inline constexpr Register<uint16_t, 0x04000208> IME{};
 inline constexpr uint16_t IRQ_VBLANK = 1 << 0;
 inline constexpr uint16_t WAITCNT_PREFETCH = 1 << 14;
 
-// BIOS work area: the user IRQ handler (entered in ARM state) and the flags IntrWait reads.
+// BIOS work area: the user IRQ handler, entered in ARM state.
 inline constexpr Register<uintptr_t, 0x03007FFC> BIOS_IRQ_HANDLER{};
-inline constexpr Register<uint16_t, 0x03007FF8> BIOS_IRQ_FLAGS{};
 
 // Memory
 inline constexpr uintptr_t kVram = 0x06000000;
-inline constexpr uintptr_t kCartridgeStart = 0x08000000;
 inline constexpr uintptr_t kCartridgeEnd = 0x0A000000;  // 32 MiB of cartridge address space
 
 }  // namespace hw
