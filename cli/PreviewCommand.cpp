@@ -1,6 +1,7 @@
 // kavro-cli preview IMAGE: what the handheld shows and plays, from the mGBA core.
 #include <CLI/CLI.hpp>
 #include <fmt/format.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "cli/ImageFile.h"
 #include "cli/PngWriter.h"
 #include "cli/PreviewRun.h"
+#include "cli/ProgressPrinter.h"
 #include "cli/StreamSummary.h"
 #include "cli/WavWriter.h"
 #include "preview/HandheldCore.h"
@@ -73,8 +75,11 @@ public:
         plan.refreshes = uint32_t(std::ceil(seconds * kRefreshHz));
         plan.framesFolder = files.frames;
         plan.sound = &wav;
-        if (plan.refreshes > kQuietRefreshes) plan.progress = [&](uint32_t done) { Progress(done, plan.refreshes); };
+        ProgressPrinter printer(isatty(STDERR_FILENO) != 0);
+        if (plan.refreshes > kQuietRefreshes)
+            plan.progress = [&](uint32_t done) { printer.Progress(int32_t(uint64_t(done) * 1000 / plan.refreshes)); };
         PreviewResult result = RunPreview(*load.core, plan);
+        printer.Finish();
         if (std::string failure = wav.Close(); result.error.empty()) result.error = failure;
         if (result.error.empty()) result.error = WriteSheet(result, files.sheet);
         if (!result.error.empty()) return Fail(result.error);
@@ -96,11 +101,6 @@ private:
         const RgbPicture sheet = ComposeContactSheet(result.tiles, kSheetColumns);
         if (sheet.rgb.empty()) return "no screen to put on the contact sheet";
         return WritePng(path.string(), sheet.width, sheet.height, sheet.rgb);
-    }
-
-    static void Progress(uint32_t done, uint32_t total) {
-        std::cerr << fmt::format("preview: {:3}% ({:.1f} of {:.1f} s)\n", uint64_t(done) * 100 / total,
-                                 done / kRefreshHz, total / kRefreshHz);
     }
 
     void Report(const PreviewResult& result, const PreviewPlan& plan, const PreviewFiles& files) const {

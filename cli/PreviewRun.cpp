@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kProgressSteps = 20;
-
 class SoundMeter {
 public:
     void Add(std::span<const int16_t> samples) {
@@ -100,7 +98,7 @@ PreviewResult RunPreview(HandheldCore& core, const PreviewPlan& plan) {
             result.tiles.push_back(Screen(core));
             ++nextTile;
         }
-        if (plan.progress && refresh % std::max<uint32_t>(1, plan.refreshes / kProgressSteps) == 0) plan.progress(refresh);
+        if (plan.progress) plan.progress(refresh);
     }
     result.tileRefreshes.resize(result.tiles.size());
     result.passesStarted = frames.Pass();

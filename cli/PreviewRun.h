@@ -17,7 +17,7 @@ struct PreviewPlan {
     int tiles = 16;                       // screens for the contact sheet, the last one after the last refresh
     std::filesystem::path framesFolder;   // empty: no frame files
     WavWriter* sound = nullptr;           // receives the core's sound as it comes
-    std::function<void(uint32_t)> progress;  // called with the refreshes done, now and then
+    std::function<void(uint32_t)> progress;  // called with the refreshes done after each one
 };
 
 struct PreviewResult {
