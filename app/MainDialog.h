@@ -33,6 +33,7 @@ public:
 private:
     static constexpr size_t kPathBytes = 511;    // code page 932 bytes
     static constexpr size_t kRomNameBytes = 12;  // the cartridge header's title field
+    static constexpr int32_t kManualPictureMode = 3;  // "Manual setting"
 
     // Settings (MainDialogSettings.cpp).
     void OnInitDialog();

@@ -30,7 +30,6 @@ constexpr int kRunLockedControls[] = {
     kProcessButton,
 };
 
-constexpr int kManualPictureMode = 3;
 constexpr int kUnexpectedException = 999;
 
 const QString kProgramTitle = QStringLiteral("KAVRO");

@@ -19,8 +19,6 @@ namespace {
 constexpr int kManualSettingControls[] = {kTrimmingList, kTrimTopEdit, kTrimBottomEdit, kTrimLeftEdit, kTrimRightEdit,
                                           kResizeCheck,  kWidthEdit,   kHeightEdit,     kFrameRateList, kPreFilterList};
 
-constexpr int kManualPictureMode = 3;
-
 bool IsTrimEdit(int id) { return id >= kTrimTopEdit && id <= kTrimLeftEdit; }
 bool IsSizeEdit(int id) { return id == kWidthEdit || id == kHeightEdit; }
 bool TrimsAutomatically(int32_t trimMode) { return trimMode == 1 || trimMode == 2; }
