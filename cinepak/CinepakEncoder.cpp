@@ -64,10 +64,10 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
             PlanIntraBooks(lambda);
         else
             PlanInterBooks(lambda);
-        fit = ChooseModes(intra, targetBytes);
+        fit = ChooseModes(intra, targetBytes, lambda);
         for (int round = 0; round < options_.refinePasses; ++round) {
             RefineBooks(intra);
-            fit = ChooseModes(intra, targetBytes);
+            fit = ChooseModes(intra, targetBytes, lambda);
         }
         const double chosen = std::clamp(fit.lambda, kLeastTrainingLambda, kMostTrainingLambda);
         if (pass == kMostPasses || (chosen <= lambda * kLambdaTolerance && chosen >= lambda / kLambdaTolerance)) break;
@@ -216,8 +216,8 @@ void CinepakEncoder::EvaluateV4() {
     }
 }
 
-RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes) {
-    return rate_.Choose(blockOptions_, intra, {intra, changed1_}, {intra, changed4_}, targetBytes, modes_);
+RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, double guess) {
+    return rate_.Choose(blockOptions_, intra, {intra, changed1_}, {intra, changed4_}, targetBytes, guess, modes_);
 }
 
 // The smallest intra frame codes every block with V1; when even that is too large, the V1
@@ -227,7 +227,7 @@ void CinepakEncoder::ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit) {
     for (int most = int(usable1_.count()) / 2; !fit.fits && most >= 1; most /= 2) {
         TrainIntraV1({0, most, options_.lloydPasses});
         EvaluateV1();
-        fit = ChooseModes(true, targetBytes);
+        fit = ChooseModes(true, targetBytes, fit.lambda);
     }
 }
 

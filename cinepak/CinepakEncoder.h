@@ -43,7 +43,7 @@ private:
     void TrainIntraV1(const VqParams& params);
     void EvaluateV1();
     void EvaluateV4();
-    RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes);
+    RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes, double guess);
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
     void CollectTraining(BlockMode mode);

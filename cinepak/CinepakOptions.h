@@ -7,7 +7,7 @@
 namespace cinepak {
 
 struct CinepakOptions {
-    int32_t lloydPasses = 2;   // Lloyd passes after a codebook has grown
+    int32_t lloydPasses = 1;   // Lloyd passes after a codebook has grown
     int32_t refinePasses = 1;  // rounds of retraining each codebook on the blocks that chose it
     int32_t keyInterval = 0;   // an intra frame every this many frames; 0: only the first
 };

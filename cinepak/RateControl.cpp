@@ -1,5 +1,6 @@
 #include "cinepak/RateControl.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -13,8 +14,11 @@ namespace {
 // best mode; above the highest (a whole block's worst error is about 3.1e6) the cheapest.
 constexpr double kLowestLambda = 1e-3;
 constexpr double kHighestLambda = 1e8;
-// Halvings of the range's logarithm: the last step is a factor of about 1 + 1e-11.
-constexpr int kSearchSteps = 40;
+// The search steps by this factor from the guess until it brackets the target, then halves the
+// bracket's logarithm until its ends differ by less than the precision; blocks that change mode
+// inside the last bracket are settled one by one.
+constexpr double kBracketStep = 4;
+constexpr double kPrecision = 1.001;
 
 constexpr int kModes = 3;
 
@@ -112,17 +116,38 @@ uint32_t RateControl::BytesAt(std::span<const BlockOptions> options, bool intra,
 }
 
 RateControl::Fit RateControl::Choose(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
-                                     const CodebookCosts& v4Costs, uint32_t targetBytes,
+                                     const CodebookCosts& v4Costs, uint32_t targetBytes, double guess,
                                      std::span<BlockMode> modes) {
-    const uint32_t richest = BytesAt(options, intra, v1Costs, v4Costs, kLowestLambda, modes);
-    if (richest <= targetBytes) return {kLowestLambda, richest, true};
-    const uint32_t leanest = BytesAt(options, intra, v1Costs, v4Costs, kHighestLambda, modes);
-    if (leanest > targetBytes) return {kHighestLambda, leanest, false};
+    const auto fits = [&](double lambda) {
+        return BytesAt(options, intra, v1Costs, v4Costs, lambda, modes) <= targetBytes;
+    };
+    if (fits(kLowestLambda)) return {kLowestLambda, FrameBytes(intra, v1Costs, v4Costs), true};
+    if (!fits(kHighestLambda)) return {kHighestLambda, FrameBytes(intra, v1Costs, v4Costs), false};
 
     double tooRich = kLowestLambda, fitting = kHighestLambda;
-    for (int step = 0; step < kSearchSteps; ++step) {
+    double probe = std::clamp(guess, kLowestLambda * kBracketStep, kHighestLambda / kBracketStep);
+    if (fits(probe)) {
+        fitting = probe;
+        while ((probe = fitting / kBracketStep) > kLowestLambda) {
+            if (!fits(probe)) {
+                tooRich = probe;
+                break;
+            }
+            fitting = probe;
+        }
+    } else {
+        tooRich = probe;
+        while ((probe = tooRich * kBracketStep) < kHighestLambda) {
+            if (fits(probe)) {
+                fitting = probe;
+                break;
+            }
+            tooRich = probe;
+        }
+    }
+    while (fitting / tooRich > kPrecision) {
         const double middle = std::sqrt(tooRich * fitting);
-        if (BytesAt(options, intra, v1Costs, v4Costs, middle, modes) <= targetBytes)
+        if (fits(middle))
             fitting = middle;
         else
             tooRich = middle;

@@ -46,9 +46,9 @@ public:
     };
 
     // Chooses modes (written to `modes`) that fit `targetBytes` with the least distortion the
-    // options allow; when nothing fits, the smallest choice.
+    // options allow; when nothing fits, the smallest choice. The search starts at `guess`.
     Fit Choose(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
-               const CodebookCosts& v4Costs, uint32_t targetBytes, std::span<BlockMode> modes);
+               const CodebookCosts& v4Costs, uint32_t targetBytes, double guess, std::span<BlockMode> modes);
 
 private:
     struct Tally {

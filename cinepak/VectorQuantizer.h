@@ -1,10 +1,10 @@
 #pragma once
 // Trains codebooks on vectors of the training space. Knows nothing about chunks or frames.
 //
-// Growth: start from one cluster holding every vector and repeatedly split the cluster whose
-// split lowers the total distortion most, as long as that gain pays for the extra entry. A
-// split cuts the cluster across its direction of greatest weighted variance at the mean and is
-// then settled by a few two-means steps. Refinement: Lloyd passes with exact nearest search.
+// Growth: start from one cluster holding every vector and repeatedly split the cluster of
+// largest distortion, as long as the split's gain pays for the extra entry. A split cuts the
+// cluster across its direction of greatest weighted variance at the mean and is then settled
+// by a two-means step. Refinement: Lloyd passes with exact nearest search.
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -37,30 +37,39 @@ public:
                MemberCounts& members);
 
 private:
+    // A training vector with its weighted square sum(weight x^2), which sums of vectors need.
+    struct PoolVector {
+        VqVector v;
+        int32_t weightedSquare = 0;  // at most about 1.5e8
+    };
     struct Moments {
         std::array<int64_t, 6> sum{};
-        std::array<int64_t, 6> sumSquares{};
+        int64_t weightedSquares = 0;
         int64_t count = 0;
-        void Add(const VqVector& v);
-        double Distortion() const;  // of the vectors around their mean
+        void Add(const PoolVector& p);
+        Moments operator-(const Moments& part) const;
+        double Distortion() const;  // of the vectors around their mean, in VqDistance units
     };
     struct Cluster {
-        uint32_t begin = 0, end = 0;
+        uint32_t begin = 0, end = 0;  // in pool_
         Moments moments;
-        // The split worked out when the cluster was made: [begin, mid) and [mid, end).
-        uint32_t mid = 0;
+        double distortion = 0;
+    };
+    struct Split {
+        uint32_t mid = 0;  // [begin, mid) and [mid, end)
         Moments left, right;
         double gain = 0;
     };
 
-    void PlanSplit(std::span<const VqVector> training, Cluster& cluster);
-    uint32_t PartitionByPlane(std::span<const VqVector> training, const Cluster& cluster,
-                              const std::array<double, 6>& normal, double threshold);
+    Split PlanSplit(const Cluster& cluster);
+    template <typename Below>
+    uint32_t Partition(const Cluster& cluster, Below isBelow, Moments& below);
     void Grow(std::span<const VqVector> training, const VqParams& params);
+    void AddLeaf(uint32_t begin, uint32_t end, const Moments& moments);
 
-    std::vector<uint32_t> order_;     // training indices, grouped by cluster
-    std::vector<Cluster> clusters_;
-    std::vector<uint32_t> leaves_;    // heap of leaf clusters by gain
+    std::vector<PoolVector> pool_;    // the training vectors, grouped by cluster
+    std::vector<Cluster> leaves_;     // heap by distortion
+    std::vector<Cluster> finished_;   // leaves that no split pays for
     CodebookSearch search_;
 };
 
