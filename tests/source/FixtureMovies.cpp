@@ -171,7 +171,7 @@ private:
         if (av_frame_make_writable(picture.get()) < 0) return Fail("frame not writable"), false;
         for (int y = 0; y < spec.height; ++y)
             for (int x = 0; x < spec.width; ++x) {
-                const Rgb pixel = FixturePixel(index, x, y, spec.width, spec.height);
+                const Rgb pixel = spec.picture ? spec.picture(index, x, y) : FixturePixel(index, x, y, spec.width, spec.height);
                 uint8_t* out = rgb->data[0] + y * rgb->linesize[0] + x * 3;
                 out[0] = pixel.r;
                 out[1] = pixel.g;
@@ -273,9 +273,11 @@ Rgb FixturePixel(int frameIndex, int x, int y, int width, int height) {
 }
 
 int16_t FixtureSample16(const FixtureAudio& audio, int channel, int index) {
+    if (audio.sound) return audio.sound(channel, index);
     return int16_t(std::lrint(8000.0 * Tone(audio, channel, index)));
 }
 
 uint8_t FixtureSample8(const FixtureAudio& audio, int channel, int index) {
+    if (audio.sound) return uint8_t(128 + (audio.sound(channel, index) >> 8));
     return uint8_t(128 + std::lrint(100.0 * Tone(audio, channel, index)));
 }

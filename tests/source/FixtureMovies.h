@@ -8,9 +8,14 @@ extern "C" {
 }
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+struct Rgb {
+    uint8_t r, g, b;
+};
 
 struct FixtureVideo {
     AVCodecID codec = AV_CODEC_ID_RAWVIDEO;
@@ -18,6 +23,8 @@ struct FixtureVideo {
     int height = 96;
     AVRational frameRate{25, 1};
     int frameCount = 25;
+    // The picture of a frame point by point, top row y = 0; empty: FixturePixel.
+    std::function<Rgb(int frameIndex, int x, int y)> picture;
 };
 
 struct FixtureAudio {
@@ -27,6 +34,8 @@ struct FixtureAudio {
     // One tone per channel in Hz; 0 keeps a channel silent.
     std::vector<double> toneHz{440.0, 660.0};
     int sampleCount = 44100;
+    // Sample `index` of a channel at full 16-bit scale; empty: the tones.
+    std::function<int16_t(int channel, int index)> sound;
 };
 
 struct FixtureMovie {
@@ -41,16 +50,13 @@ enum class FixtureStatus { Written, EncoderMissing, Failed };
 // Writes the movie to `path`. On anything but Written, `message` says what went wrong.
 FixtureStatus WriteFixtureMovie(const std::string& path, const FixtureMovie& movie, std::string& message);
 
-struct Rgb {
-    uint8_t r, g, b;
-};
-
 // The colour of a picture point, in display orientation (y = 0 is the top row). The top
 // quarter shows the frame number in eight bits, most significant first, white for 1;
 // below it the left and right halves of the upper and lower parts are red, green, blue
 // and yellow (levels 220 and 30), with a grain of at most 12 either way.
 Rgb FixturePixel(int frameIndex, int x, int y, int width, int height);
 
-// Sample `index` of a channel: a tone of amplitude 8000 (16-bit) or 100 around 128 (8-bit).
+// Sample `index` of a channel: the audio's own sound, else a tone of amplitude 8000 (16-bit)
+// or 100 around 128 (8-bit).
 int16_t FixtureSample16(const FixtureAudio& audio, int channel, int index);
 uint8_t FixtureSample8(const FixtureAudio& audio, int channel, int index);
