@@ -24,12 +24,13 @@ bool IsYuv(AVPixelFormat format) {
     return descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && descriptor->nb_components >= 3;
 }
 
-}  // namespace
-
+// Duration of one frame in 100 ns units: 10^7 x den / num, truncated; 0 for an unknown rate.
 int64_t AvgTimePerFrameOf(AVRational frameRate) {
     if (frameRate.num <= 0 || frameRate.den <= 0) return 0;
     return kHundredNanosecondsPerSecond * frameRate.den / frameRate.num;
 }
+
+}  // namespace
 
 MediaStatus VideoDecoder::Open(const AVStream& stream) {
     if (const MediaStatus status = OpenCodec(stream); status < 0) return status;

@@ -38,7 +38,3 @@ private:
     ffmpeg::SwsPtr scaler;
     ScalerInput scalerInput;
 };
-
-// Duration of one frame in 100 ns units for a frame rate: 10^7 x den / num, truncated;
-// 0 when the rate is unknown.
-int64_t AvgTimePerFrameOf(AVRational frameRate);
