@@ -31,6 +31,34 @@ constexpr double kV1VqPerError = kVqPerSquaredError / 4.0;
 
 uint32_t ExtraBits(bool intra, BlockMode from, BlockMode to) { return ModeBits(intra, to) - ModeBits(intra, from); }
 
+// Intra frames: the used entries, renumbered in slot order, become the decoder's whole codebook.
+// Returns the new number of each used slot.
+std::array<uint8_t, kSlots> RewriteIntraCodebook(const std::array<uint16_t, kSlots>& uses, const Codebook& work,
+                                                 Codebook& book) {
+    std::array<uint8_t, kSlots> renumber{};
+    book.defined.reset();
+    int next = 0;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (uses[slot] == 0) continue;
+        renumber[slot] = uint8_t(next);
+        book.Set(next, work.entries[slot]);
+        book.defined[next++] = true;
+    }
+    return renumber;
+}
+
+// Inter frames: the entries the chunk writes replace the decoder's.
+void ApplyInterChunk(const CodebookChunk& chunk, const Codebook& work, Codebook& book) {
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const bool written = chunk.kind == CodebookChunkKind::Full ? slot < chunk.fullEntries
+                             : chunk.kind == CodebookChunkKind::Partial ? bool(chunk.slots[slot])
+                                                                        : false;
+        if (!written) continue;
+        book.Set(slot, work.entries[slot]);
+        book.defined[slot] = true;
+    }
+}
+
 }  // namespace
 
 CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& options)
@@ -248,37 +276,17 @@ uint32_t CinepakEncoder::Finish(bool intra, std::span<uint8_t> out) {
     FramePlan plan{.width = width_, .height = height_, .intra = intra, .vectors = VectorChunkFor(intra, modeCounts)};
     plan.v1Chunk = PlanCodebookChunk({intra, changed1_}, uses1);
     plan.v4Chunk = PlanCodebookChunk({intra, changed4_}, uses4);
-    // Bring the decoder's codebooks to what this frame writes.
-    const auto apply = [&](const CodebookChunk& chunk, const std::array<uint16_t, kSlots>& uses, const Codebook& work,
-                           Codebook& book, std::array<uint8_t, kSlots>& renumber) {
-        if (intra) {
-            // Used entries are renumbered in slot order; nothing else stays defined.
-            book.defined.reset();
-            int next = 0;
-            for (int slot = 0; slot < kSlots; ++slot) {
-                if (uses[slot] == 0) continue;
-                renumber[slot] = uint8_t(next);
-                book.Set(next, work.entries[slot]);
-                book.defined[next++] = true;
-            }
-            return;
-        }
-        for (int slot = 0; slot < kSlots; ++slot) {
-            const bool written = chunk.kind == CodebookChunkKind::Full ? slot < chunk.fullEntries : chunk.slots[slot];
-            if (!written) continue;
-            book.Set(slot, work.entries[slot]);
-            book.defined[slot] = true;
-        }
-    };
-    std::array<uint8_t, kSlots> renumber1{}, renumber4{};
-    apply(plan.v1Chunk, uses1, work1_, v1_, renumber1);
-    apply(plan.v4Chunk, uses4, work4_, v4_, renumber4);
     if (intra) {
+        const std::array<uint8_t, kSlots> renumber1 = RewriteIntraCodebook(uses1, work1_, v1_);
+        const std::array<uint8_t, kSlots> renumber4 = RewriteIntraCodebook(uses4, work4_, v4_);
         for (BlockCode& code : codes_) {
             if (code.mode == BlockMode::V1) code.index[0] = renumber1[code.index[0]];
             if (code.mode == BlockMode::V4)
                 for (uint8_t& index : code.index) index = renumber4[index];
         }
+    } else {
+        ApplyInterChunk(plan.v1Chunk, work1_, v1_);
+        ApplyInterChunk(plan.v4Chunk, work4_, v4_);
     }
     plan.v1 = &v1_;
     plan.v4 = &v4_;

@@ -3,6 +3,7 @@
 // movie stream needs it (one strip over the picture, size a multiple of 4, vectors last).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "tests/cinepak/CinepakTestSupport.h"
@@ -76,6 +77,15 @@ struct Size {
     int width, height;
 };
 
+// The smallest frame there is: intra, every block V1 from a one-entry codebook (10 bytes) in an
+// all-V1 vectors chunk (one byte a block); inter, every block skipped (one flag bit a block).
+// The strip is padded to a multiple of 4.
+size_t SmallestFrame(const Size& size, bool intra) {
+    const size_t blocks = size_t(size.width / 4) * size_t(size.height / 4);
+    const size_t strip = 12 + (intra ? 10 + 4 + blocks : 4 + (blocks + 31) / 32 * 4);
+    return 10 + (strip + 3) / 4 * 4;
+}
+
 std::string Name(const Size& size) { return std::to_string(size.width) + "x" + std::to_string(size.height); }
 
 }  // namespace
@@ -98,6 +108,7 @@ TEST(CinepakStream, FfmpegDecodesEveryFrameToTheReconstruction) {
             const std::vector<uint8_t> frame = run.Compress(pictures[i], budgets[i % 4]);
             const uint32_t stripId = ExpectWellFormed(frame, w, h);
             EXPECT_EQ(stripId, i == 0 ? kIntraStrip : kInterStrip);
+            EXPECT_LE(frame.size(), std::max<size_t>(budgets[i % 4], SmallestFrame(size, i == 0)));
             const std::vector<uint8_t> decoded = decoder.Decode(frame);
             ASSERT_FALSE(decoded.empty()) << "FFmpeg refused the frame";
             EXPECT_TRUE(decoded == run.compressor.Reconstruction());
