@@ -135,5 +135,5 @@ std::vector<uint8_t> CinepakCompressor::Reconstruction() const {
 }
 
 void InstallCinepakCompressor() {
-    ICInstall(ICTYPE_VIDEO, kCinepakHandler, [] { return std::make_unique<CinepakCompressor>(); });
+    ICInstallIfAbsent(ICTYPE_VIDEO, kCinepakHandler, [] { return std::make_unique<CinepakCompressor>(); });
 }

@@ -47,5 +47,6 @@ private:
     bool anyFrame_ = false;
 };
 
-// Installs the compressor in the compression manager under ("vidc", "cvid"). Idempotent.
+// Installs the compressor in the compression manager under ("vidc", "cvid"), unless a stand-in
+// is installed there already. Idempotent.
 void InstallCinepakCompressor();

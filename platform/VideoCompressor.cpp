@@ -24,6 +24,12 @@ void ICInstall(uint32_t fccType, uint32_t fccHandler, VideoCompressorFactory fac
     registry.factories[{fccType, fccHandler}] = std::move(factory);
 }
 
+void ICInstallIfAbsent(uint32_t fccType, uint32_t fccHandler, VideoCompressorFactory factory) {
+    Registry& registry = TheRegistry();
+    std::lock_guard lock(registry.mutex);
+    registry.factories.try_emplace({fccType, fccHandler}, std::move(factory));
+}
+
 void ICRemove(uint32_t fccType, uint32_t fccHandler) {
     Registry& registry = TheRegistry();
     std::lock_guard lock(registry.mutex);

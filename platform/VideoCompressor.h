@@ -84,6 +84,9 @@ using VideoCompressorFactory = std::function<std::unique_ptr<VideoCompressor>()>
 
 // Installs (or replaces) the compressor of a type and handler.
 void ICInstall(uint32_t fccType, uint32_t fccHandler, VideoCompressorFactory factory);
+// Installs the compressor of a type and handler unless one is installed there already
+// (a stand-in that a test or benchmark put in its place).
+void ICInstallIfAbsent(uint32_t fccType, uint32_t fccHandler, VideoCompressorFactory factory);
 // Removes an installed compressor; nothing when none is installed.
 void ICRemove(uint32_t fccType, uint32_t fccHandler);
 // Opens the compressor of the type and handler if it accepts the formats; null otherwise.

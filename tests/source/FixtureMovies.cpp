@@ -169,9 +169,16 @@ private:
     bool WriteVideoFrame(int index) {
         const FixtureVideo& spec = *movie.video;
         if (av_frame_make_writable(picture.get()) < 0) return Fail("frame not writable"), false;
+        drawn.resize(size_t(spec.width) * size_t(spec.height));
+        if (spec.draw)
+            spec.draw(index, drawn);
+        else
+            for (int y = 0; y < spec.height; ++y)
+                for (int x = 0; x < spec.width; ++x)
+                    drawn[size_t(y) * size_t(spec.width) + size_t(x)] = FixturePixel(index, x, y, spec.width, spec.height);
         for (int y = 0; y < spec.height; ++y)
             for (int x = 0; x < spec.width; ++x) {
-                const Rgb pixel = spec.picture ? spec.picture(index, x, y) : FixturePixel(index, x, y, spec.width, spec.height);
+                const Rgb pixel = drawn[size_t(y) * size_t(spec.width) + size_t(x)];
                 uint8_t* out = rgb->data[0] + y * rgb->linesize[0] + x * 3;
                 out[0] = pixel.r;
                 out[1] = pixel.g;
@@ -239,7 +246,8 @@ private:
     std::unique_ptr<AVFormatContext, FormatCloser> output;
     Track video;
     Track audio;
-    FramePtr rgb;      // the picture as drawn
+    std::vector<Rgb> drawn;  // the picture as drawn
+    FramePtr rgb;            // the same in FFmpeg's frame
     FramePtr picture;  // the picture in the encoder's pixel format
     std::unique_ptr<SwsContext, SwsCloser> converter;
     int audioWritten = 0;

@@ -10,6 +10,7 @@ extern "C" {
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,8 @@ struct FixtureVideo {
     int height = 96;
     AVRational frameRate{25, 1};
     int frameCount = 25;
-    // The picture of a frame point by point, top row y = 0; empty: FixturePixel.
-    std::function<Rgb(int frameIndex, int x, int y)> picture;
+    // Draws a whole frame, rows top first, width x height points; empty: FixturePixel.
+    std::function<void(int frameIndex, std::span<Rgb> picture)> draw;
 };
 
 struct FixtureAudio {

@@ -44,6 +44,7 @@ public:
     long Compress(ICCOMPRESS* params) override {
         const FakeCall call{params->lFrameNum, params->dwFrameSize, params->lpPrev != nullptr, params->lpInput[0]};
         script_.calls.push_back(call);
+        if (script_.observe) script_.observe(*params);
         const FakeFault fault = script_.fault ? script_.fault(call) : FakeFault::None;
         if (fault == FakeFault::Refuse) return ICERR_ERROR;
         const uint32_t bytes = script_.frameBytes ? script_.frameBytes(call) : LargestFrameWithin(params->dwFrameSize);

@@ -22,6 +22,8 @@ struct FakeCompressorScript {
     // the largest such size within the budget.
     std::function<uint32_t(const FakeCall&)> frameBytes;
     std::function<FakeFault(const FakeCall&)> fault;
+    // Sees every frame the encoder hands over, before it is answered.
+    std::function<void(const ICCOMPRESS&)> observe;
     std::vector<FakeCall> calls;
     std::vector<long> messages;  // message order: 1 frames info, 2 begin, 3 end
     int32_t framesInfoCount = -1;

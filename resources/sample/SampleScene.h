@@ -1,0 +1,13 @@
+#pragma once
+// The sample movie's scene: a small animated landscape with a tune. The demo converts it, and
+// the conversion benchmark uses it as natural-looking content of any size.
+#include <cstdint>
+#include <span>
+
+#include "tests/source/FixtureMovies.h"
+
+// Draws frame `frame` at `framesPerSecond` into width x height points, rows top first.
+void DrawSampleLandscape(int frame, int framesPerSecond, int width, int height, std::span<Rgb> picture);
+
+// Sample `index` of a channel (0 left, 1 right) at `sampleRate`, 16-bit.
+int16_t SampleTune(int channel, int index, int sampleRate);
