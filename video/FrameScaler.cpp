@@ -1,9 +1,6 @@
 #include "video/FrameScaler.h"
 
 #include <algorithm>
-#include <array>
-
-#include "video/MovieStreamLayout.h"
 
 namespace {
 
@@ -25,85 +22,16 @@ uint8_t PreFilter(double v, int32_t mode, int32_t row, int32_t column) {
     }
 }
 
-struct Frame {
-    const uint8_t* bytes;
-    size_t stride;
-    const uint8_t* Pixel(int32_t row, int32_t column) const { return bytes + size_t(row) * stride + size_t(column) * 3; }
-};
-
-// Used when the picture grows in either direction.
-void ScaleBilinear(const VideoPlan& plan, const Frame& source, uint8_t* out) {
-    const int32_t cropWidth = plan.CropWidth();
-    const int32_t cropHeight = plan.CropHeight();
-    for (int32_t i = 0; i < plan.outputHeight; ++i) {
-        const double y = double(int64_t(i) * (cropHeight - 1)) / (plan.outputHeight - 1);
-        const int32_t yi = int32_t(y);
-        const double fy = y - yi;
-        const int32_t row = plan.trimTop + yi;
-        const int32_t nextRow = yi < cropHeight - 1 ? row + 1 : row;
-        for (int32_t j = 0; j < plan.outputWidth; ++j) {
-            const double x = double(int64_t(j) * (cropWidth - 1)) / (plan.outputWidth - 1);
-            const int32_t xi = int32_t(x);
-            const double fx = x - xi;
-            const int32_t column = plan.trimLeft + xi;
-            const int32_t nextColumn = xi < cropWidth - 1 ? column + 1 : column;
-            const uint8_t* pa = source.Pixel(row, column);
-            const uint8_t* pb = source.Pixel(row, nextColumn);
-            const uint8_t* pc = source.Pixel(nextRow, column);
-            const uint8_t* pd = source.Pixel(nextRow, nextColumn);
-            for (int k = 0; k < 3; ++k) {
-                const double a = pa[k], b = pb[k], c = pc[k], d = pd[k];
-                const double v = a + fx * ((b - a) + (d - b - c + a) * fy) + (c - a) * fy;
-                *out++ = PreFilter(v, plan.preFilter, i, j);
-            }
-        }
+// Bilinear position of output index i: (i x (crop - 1)) / (output - 1), from the crop's start.
+template <typename Sample>
+std::vector<Sample> BilinearSamples(int32_t margin, int32_t cropSize, int32_t outputSize) {
+    std::vector<Sample> samples(static_cast<size_t>(outputSize));
+    for (int32_t i = 0; i < outputSize; ++i) {
+        const double position = double(int64_t(i) * (cropSize - 1)) / (outputSize - 1);
+        const int32_t whole = int32_t(position);
+        samples[size_t(i)] = {margin + whole, margin + (whole < cropSize - 1 ? whole + 1 : whole), position - whole};
     }
-}
-
-struct Extent {
-    double from, to;   // source coordinates, `to` exclusive
-    int32_t first, end;  // whole pixels touched: trunc(from) .. ceil(to), end exclusive
-};
-
-Extent MakeExtent(int32_t margin, int32_t index, int32_t cropSize, int32_t outputSize) {
-    Extent e;
-    e.from = margin + double(int64_t(index) * cropSize) / outputSize;
-    e.to = margin + double(int64_t(index + 1) * cropSize) / outputSize;
-    e.first = int32_t(e.from);
-    e.end = int32_t(e.to);
-    if (double(e.end) != e.to) ++e.end;
-    return e;
-}
-
-double Overlap(int32_t pixel, const Extent& e) {
-    return std::min(pixel + 1.0, e.to) - std::max(double(pixel), e.from);
-}
-
-// Used when the picture shrinks or keeps its size in both directions: exact area averaging.
-void ScaleAreaAverage(const VideoPlan& plan, const Frame& source, uint8_t* out) {
-    std::array<Extent, movie_stream::kMaxWidth> columns;
-    for (int32_t j = 0; j < plan.outputWidth; ++j)
-        columns[j] = MakeExtent(plan.trimLeft, j, plan.CropWidth(), plan.outputWidth);
-    for (int32_t i = 0; i < plan.outputHeight; ++i) {
-        const Extent rows = MakeExtent(plan.trimTop, i, plan.CropHeight(), plan.outputHeight);
-        for (int32_t j = 0; j < plan.outputWidth; ++j) {
-            const Extent& cols = columns[j];
-            double weightSum = 0.0;
-            double sums[3] = {0.0, 0.0, 0.0};
-            for (int32_t r = rows.first; r < rows.end; ++r) {
-                const double wy = Overlap(r, rows);
-                for (int32_t c = cols.first; c < cols.end; ++c) {
-                    const double w = Overlap(c, cols) * wy;
-                    const uint8_t* p = source.Pixel(r, c);
-                    weightSum += w;
-                    sums[0] += w * p[0];
-                    sums[1] += w * p[1];
-                    sums[2] += w * p[2];
-                }
-            }
-            for (int k = 0; k < 3; ++k) *out++ = PreFilter(sums[k] / weightSum, plan.preFilter, i, j);
-        }
-    }
+    return samples;
 }
 
 }  // namespace
@@ -116,10 +44,84 @@ size_t SourceFrameBytes(const VideoPlan& plan) {
     return SourceStrideBytes(plan.sourceWidth) * size_t(plan.sourceHeight);
 }
 
-void ScaleFrameInto(const VideoPlan& plan, const uint8_t* source, uint8_t* scaled) {
-    const Frame frame{source, SourceStrideBytes(plan.sourceWidth)};
-    if (plan.outputWidth > plan.CropWidth() || plan.outputHeight > plan.CropHeight())
-        ScaleBilinear(plan, frame, scaled);
+FrameScaler::FrameScaler(const VideoPlan& plan)
+    : plan_(plan),
+      stride_(SourceStrideBytes(plan.sourceWidth)),
+      bilinear_(plan.outputWidth > plan.CropWidth() || plan.outputHeight > plan.CropHeight()) {
+    if (bilinear_) {
+        rowSamples_ = BilinearSamples<Sample>(plan.trimTop, plan.CropHeight(), plan.outputHeight);
+        columnSamples_ = BilinearSamples<Sample>(plan.trimLeft, plan.CropWidth(), plan.outputWidth);
+        return;
+    }
+    // Output pixel i covers source coordinates margin + i x crop / output up to the next one;
+    // each source pixel counts by the length of it that lies inside.
+    auto spans = [this](int32_t margin, int32_t cropSize, int32_t outputSize) {
+        std::vector<Span> result(static_cast<size_t>(outputSize));
+        for (int32_t i = 0; i < outputSize; ++i) {
+            const double from = margin + double(int64_t(i) * cropSize) / outputSize;
+            const double to = margin + double(int64_t(i + 1) * cropSize) / outputSize;
+            const int32_t first = int32_t(from);
+            int32_t end = int32_t(to);
+            if (double(end) != to) ++end;
+            result[size_t(i)] = {first, end - first, overlaps_.size()};
+            for (int32_t pixel = first; pixel < end; ++pixel)
+                overlaps_.push_back(std::min(pixel + 1.0, to) - std::max(double(pixel), from));
+        }
+        return result;
+    };
+    rowSpans_ = spans(plan.trimTop, plan.CropHeight(), plan.outputHeight);
+    columnSpans_ = spans(plan.trimLeft, plan.CropWidth(), plan.outputWidth);
+}
+
+void FrameScaler::Scale(const uint8_t* source, uint8_t* scaled) const {
+    if (bilinear_)
+        ScaleBilinear(source, scaled);
     else
-        ScaleAreaAverage(plan, frame, scaled);
+        ScaleAreaAverage(source, scaled);
+}
+
+// Used when the picture grows in either direction.
+void FrameScaler::ScaleBilinear(const uint8_t* source, uint8_t* out) const {
+    for (int32_t i = 0; i < plan_.outputHeight; ++i) {
+        const Sample& row = rowSamples_[size_t(i)];
+        const double fy = row.fraction;
+        for (int32_t j = 0; j < plan_.outputWidth; ++j) {
+            const Sample& column = columnSamples_[size_t(j)];
+            const double fx = column.fraction;
+            const uint8_t* pa = Pixel(source, row.index, column.index);
+            const uint8_t* pb = Pixel(source, row.index, column.next);
+            const uint8_t* pc = Pixel(source, row.next, column.index);
+            const uint8_t* pd = Pixel(source, row.next, column.next);
+            for (int k = 0; k < 3; ++k) {
+                const double a = pa[k], b = pb[k], c = pc[k], d = pd[k];
+                const double v = a + fx * ((b - a) + (d - b - c + a) * fy) + (c - a) * fy;
+                *out++ = PreFilter(v, plan_.preFilter, i, j);
+            }
+        }
+    }
+}
+
+// Used when the picture shrinks or keeps its size in both directions: exact area averaging.
+void FrameScaler::ScaleAreaAverage(const uint8_t* source, uint8_t* out) const {
+    for (int32_t i = 0; i < plan_.outputHeight; ++i) {
+        const Span& rows = rowSpans_[size_t(i)];
+        for (int32_t j = 0; j < plan_.outputWidth; ++j) {
+            const Span& columns = columnSpans_[size_t(j)];
+            const double* columnOverlaps = &overlaps_[columns.weights];
+            double weightSum = 0.0;
+            double sums[3] = {0.0, 0.0, 0.0};
+            for (int32_t r = 0; r < rows.count; ++r) {
+                const double wy = overlaps_[rows.weights + size_t(r)];
+                const uint8_t* p = Pixel(source, rows.first + r, columns.first);
+                for (int32_t c = 0; c < columns.count; ++c, p += 3) {
+                    const double w = columnOverlaps[c] * wy;
+                    weightSum += w;
+                    sums[0] += w * p[0];
+                    sums[1] += w * p[1];
+                    sums[2] += w * p[2];
+                }
+            }
+            for (int k = 0; k < 3; ++k) *out++ = PreFilter(sums[k] / weightSum, plan_.preFilter, i, j);
+        }
+    }
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "video/FrameScaler.h"
 #include "video/MovieStreamLayout.h"
 
 std::atomic<int32_t> LastProgressSent{-1};
@@ -59,6 +58,7 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
         format.bmiHeader.biSize > kBitmapInfoHeaderBytes ? format.bmiHeader.biSize - kBitmapInfoHeaderBytes : 0;
     frameFormatExtension.assign(format.bmiExtension.begin(),
                                 format.bmiExtension.begin() + std::min(extensionBytes, format.bmiExtension.size()));
+    scaler = FrameScaler(plan);
     scaledFrame.assign(frameFormat.biSizeImage, 0);
     previousFrame.assign(frameFormat.biSizeImage, 0);
     compressParams.lpbiInput = &frameFormat;
@@ -68,6 +68,6 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
 }
 
 const uint8_t* MovieEncoder::ScaleFrame(const uint8_t* frame) {
-    ScaleFrameInto(plan, frame, scaledFrame.data());
+    scaler.Scale(frame, scaledFrame.data());
     return scaledFrame.data();
 }

@@ -13,6 +13,7 @@
 #include "audio/AudioCapture.h"
 #include "platform/MediaFormats.h"
 #include "platform/VideoCompressor.h"
+#include "video/FrameScaler.h"
 #include "video/MovieStreamWriter.h"
 #include "video/VideoPlan.h"
 
@@ -77,6 +78,7 @@ private:
     // The compressor's input format, describing one scaled frame (rows not padded).
     BitmapInfoHeader frameFormat;
     std::vector<uint8_t> frameFormatExtension;  // bytes of a longer decoder header, kept with it
+    FrameScaler scaler;
     std::vector<uint8_t> scaledFrame;
     std::vector<uint8_t> previousFrame;
     BitmapInfoHeader outputFormat;

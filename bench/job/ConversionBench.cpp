@@ -105,7 +105,8 @@ Cost ScaleOnly(size_t frames) {
     for (size_t i = 0; i < source.size(); ++i) source[i] = uint8_t(i * 31 >> 3);
     std::vector<uint8_t> scaled(size_t(kOutputWidth) * kOutputHeight * 3);
     return Measure([&] {
-        for (size_t frame = 0; frame < frames; ++frame) ScaleFrameInto(plan, source.data(), scaled.data());
+        const FrameScaler scaler(plan);
+        for (size_t frame = 0; frame < frames; ++frame) scaler.Scale(source.data(), scaled.data());
     });
 }
 

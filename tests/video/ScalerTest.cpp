@@ -31,7 +31,7 @@ std::vector<uint8_t> SourceFrame(const VideoPlan& plan, F f) {
 
 std::vector<uint8_t> Scale(const VideoPlan& plan, const std::vector<uint8_t>& source) {
     std::vector<uint8_t> out(size_t(plan.outputWidth) * plan.outputHeight * 3);
-    ScaleFrameInto(plan, source.data(), out.data());
+    FrameScaler(plan).Scale(source.data(), out.data());
     return out;
 }
 
