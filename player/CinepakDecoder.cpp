@@ -22,14 +22,16 @@ static_assert(kCopyPieceBytes % 4 == 0 && kRecordBufferBytes % kCopyPieceBytes =
 
 Codebooks gCodebooks;  // internal work RAM, next to the code that reads it
 uint32_t gRecordBuffer[kRecordBufferBytes / 4];
+// Canvas::changed for the largest picture.
+alignas(4) uint8_t gChanged[(kScreenWidth / 4) * (kScreenHeight / 4)];
+static_assert(sizeof(Codebooks) % 4 == 0 && sizeof(gChanged) % 4 == 0);
 
-// The vectors chunk of the prepared record, id 0 when there is none.
+// The vectors chunk of a record, id 0 when there is none.
 struct VectorsChunk {
     uint32_t id;
     const uint8_t* data;
     const uint8_t* end;
 };
-VectorsChunk gVectors;
 
 // Copies `bytes` (rounded up to the DMA unit) from the cartridge; `source` is even.
 void CopyFromCartridge(const uint8_t* source, uint32_t bytes) {
@@ -37,6 +39,8 @@ void CopyFromCartridge(const uint8_t* source, uint32_t bytes) {
     auto* destination = reinterpret_cast<uint8_t*>(gRecordBuffer);
     for (uint32_t done = 0; done < bytes; done += kCopyPieceBytes) {
         const uint32_t piece = bytes - done < kCopyPieceBytes ? bytes - done : kCopyPieceBytes;
+        // The v-blank handler uses DMA channel 3 as well, to show a picture.
+        const hw::InterruptsMasked masked;
         if (wordAligned) {
             hw::Dma3Copy32(source + done, destination + done, static_cast<uint16_t>((piece + 3) / 4));
         } else {
@@ -56,41 +60,71 @@ const uint8_t* FastestCopy(const uint8_t* record) {
     return reinterpret_cast<const uint8_t*>(gRecordBuffer);
 }
 
-}  // namespace
-
-void ResetCodebooks() {
-    gCodebooks = {};
-}
-
-void PrepareFrameRecord(const uint8_t* storedRecord) {
-    gVectors = {};
-    const uint8_t* const record = FastestCopy(storedRecord);
+// Reads the record up to its first vectors chunk, applying the codebook chunks on the way.
+VectorsChunk ApplyCodebooks(const uint8_t* record) {
     const uint8_t* chunk = record + movie_stream::kRecordHeaderBytes;
     const uint8_t* const end = record + ReadLe16(record);
     while (end - chunk >= static_cast<int>(kChunkHeaderBytes)) {
         const uint32_t id = ReadBe16(chunk);
         const uint32_t size = ReadBe16(chunk + 2);
         if (size < kChunkHeaderBytes) {
-            return;
+            break;
         }
         const uint8_t* const data = chunk + kChunkHeaderBytes;
         const uint8_t* const chunkEnd = static_cast<uint32_t>(end - chunk) < size ? end : chunk + size;
         if (id >= 0x2000 && id <= 0x2700 && (id & 0xFF) == 0) {
             LoadCodebook(id >> 8, data, chunkEnd, gCodebooks);
         } else if (id == 0x3000 || id == 0x3100 || id == 0x3200) {
-            gVectors = {id, data, chunkEnd};
-            return;
+            return {id, data, chunkEnd};
         }
         chunk = chunkEnd;
     }
+    return {};
 }
 
-void DrawFrameRecord(const BlockGrid& grid) {
-    switch (gVectors.id) {
-    case 0x3000: ExpandIntraVectors(gVectors.data, gVectors.end, &gCodebooks, &grid); break;
-    case 0x3100: ExpandInterVectors(gVectors.data, gVectors.end, &gCodebooks, &grid); break;
-    case 0x3200: ExpandV1Vectors(gVectors.data, gVectors.end, &gCodebooks, &grid); break;
+// Blocks from `first` on (in drawing order) get the previous picture's pixels where the
+// canvas's own are out of date, as skipped blocks do.
+void KeepPreviousBlocks(const Canvas& canvas, uint32_t first) {
+    if (first >= canvas.blocksWide * canvas.blocksHigh) {
+        return;
+    }
+    uint32_t block = 0;
+    for (uint32_t row = 0; row < canvas.blocksHigh; ++row) {
+        for (uint32_t column = 0; column < canvas.blocksWide; ++column, ++block) {
+            if (block < first || canvas.changed[block] == 0) {
+                continue;
+            }
+            canvas.changed[block] = 0;
+            uint32_t* const top = canvas.origin + row * 4 * kLineWords + column * 2;
+            const auto* const previous =
+                reinterpret_cast<const uint32_t*>(reinterpret_cast<uintptr_t>(top) + canvas.toPrevious);
+            for (uint32_t line = 0; line < 4 * kLineWords; line += kLineWords) {
+                top[line] = previous[line];
+                top[line + 1] = previous[line + 1];
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void ResetDecoder() {
+    hw::Dma3Clear32(&gCodebooks, sizeof(Codebooks) / 4);
+    hw::Dma3Clear32(gChanged, sizeof(gChanged) / 4);
+}
+
+void DecodeFrameRecord(const uint8_t* record, const BlockGrid& grid, uint32_t buffer) {
+    const VectorsChunk vectors = ApplyCodebooks(FastestCopy(record));
+    uint32_t* const origin = grid.origin[buffer];
+    const uintptr_t previous = reinterpret_cast<uintptr_t>(grid.origin[buffer ^ 1]);
+    const Canvas canvas{origin, grid.blocksWide, grid.blocksHigh,
+                        static_cast<int32_t>(previous - reinterpret_cast<uintptr_t>(origin)), gChanged};
+    uint32_t done = 0;
+    switch (vectors.id) {
+    case 0x3000: done = ExpandIntraVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case 0x3100: done = ExpandInterVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case 0x3200: done = ExpandV1Vectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
     default: break;  // a record without a vectors chunk draws nothing
     }
-    gVectors = {};
+    KeepPreviousBlocks(canvas, done);
 }

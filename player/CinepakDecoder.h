@@ -4,18 +4,16 @@
 #include "player/Display.h"
 #include <stdint.h>
 
-// Sets every codebook entry to black, as a decoder that has seen no frame yet has them.
-void ResetCodebooks();
+// Sets every codebook entry to black, as a decoder that has seen no frame yet has them, and
+// takes both work buffers as holding the same picture (ClearScreen's black).
+void ResetDecoder();
 
-// A record is decoded in two steps, so that the first can run while the work buffer still
-// waits for its turn on the screen:
+// Decodes the record at `record` (its 4-byte header first) into work buffer `buffer` of
+// `grid`, which must hold the picture before the previous one; the other buffer holds the
+// previous picture. Records are decoded in order, alternating between the buffers.
 //
-// PrepareFrameRecord reads the record at `record` (its 4-byte header first) up to its first
-// vectors chunk: it copies the record into internal work RAM when it fits, and applies the
-// codebook chunks. It touches only the decoder's own memory. Damaged chunk sizes are cut to
-// the record; unknown chunks are skipped.
-void PrepareFrameRecord(const uint8_t* record);
-
-// DrawFrameRecord draws the prepared record's vectors chunk into `grid`; anything after that
-// chunk is ignored, as FFmpeg's decoder does. Call it once per PrepareFrameRecord.
-void DrawFrameRecord(const BlockGrid& grid);
+// The record is copied into internal work RAM when it fits; its codebook chunks are applied
+// up to its first vectors chunk, which is drawn; anything after that chunk is ignored, as
+// FFmpeg's decoder does. Damaged chunk sizes are cut to the record; unknown chunks are
+// skipped. Every block that the record leaves alone shows the previous picture.
+void DecodeFrameRecord(const uint8_t* record, const BlockGrid& grid, uint32_t buffer);

@@ -8,28 +8,37 @@
 //   r0  p: the block's top-left word in the work buffer
 //   r1  data, r2 end: the chunk's bytes not read yet
 //   r3  V4 codebook (8 bytes an entry), r4 V1 codebook (16 bytes an entry)
-//   r5  end of the current block line, r6 end of the picture
-//   r7  bytes from the end of a block line to the start of the next (4 lines down)
+//   r5  end of the current block line
+//   r6  the block's byte in `changed`, r7 the constant 1
 //   r8-r11, lr  scratch
 //   r12 flag bits not taken yet, then a marker bit (0x80000000 alone: none left)
+// What is needed once a block line or less is kept on the stack:
+//   [sp] bytes from the end of a block line to the start of the next (4 lines down)
+//   [sp, #4] end of the picture, [sp, #8] Canvas::toPrevious, [sp, #12] Canvas::changed
 #include "player/CinepakVectors.h"
 
+#include "player/Display.h"
+
 static_assert(sizeof(Codebooks::v4) == 2048 && sizeof(Codebooks::v4[0]) == 8 && sizeof(Codebooks::v1[0]) == 16);
-static_assert(sizeof(BlockGrid) == 12 && kLineWords * 4 == 480);
+static_assert(sizeof(Canvas) == 20 && kLineWords * 4 == 480);
 
 asm(R"(
     .pushsection .iwram.text, "ax", %progbits
     .arm
     .align 2
 
-@ Sets up the registers from (r0 data, r1 end, r2 books, r3 grid); returns at once for an
-@ empty grid.
+@ Sets up the registers and the stack from (r0 data, r1 end, r2 books, r3 canvas); leaves at
+@ once for an empty picture.
 .macro ENTER
     push    {r4-r11, lr}
-    ldmia   r3, {r8, r9, r10}       @ origin, blocksWide, blocksHigh
+    sub     sp, sp, #16
+    ldmia   r3, {r8-r12}            @ origin, blocksWide, blocksHigh, toPrevious, changed
+    mov     r6, r12
+    str     r12, [sp, #12]
     movs    r9, r9, lsl #3          @ bytes of one block line
     cmpne   r10, #0
     beq     2f
+    str     r11, [sp, #8]
     mov     r3, r2
     add     r4, r2, #2048
     mov     r2, r1
@@ -38,8 +47,10 @@ asm(R"(
     add     r5, r0, r9
     rsb     r7, r9, #1920
     mov     lr, #1920
-    mul     r6, r10, lr
-    add     r6, r6, r0
+    mul     r11, r10, lr
+    add     r11, r11, r0
+    stmia   sp, {r7, r11}
+    mov     r7, #1
     mov     r12, #0x80000000
 .endm
 
@@ -48,11 +59,12 @@ asm(R"(
     add     r0, r0, #8
     cmp     r0, r5
     bne     \loop
-    add     r0, r0, r7
-    cmp     r0, r6
+    ldmia   sp, {r8, lr}            @ line skip, picture end
+    add     r0, r0, r8
+    cmp     r0, lr
     beq     2f
     add     r5, r0, #1920
-    sub     r5, r5, r7
+    sub     r5, r5, r8
     b       \loop
 .endm
 
@@ -90,6 +102,7 @@ asm(R"(
     stmia   lr, {r10, r11}
     add     lr, r0, #1440
     stmia   lr, {r10, r11}
+    strb    r7, [r6], #1            @ drawn here: out of date in the other buffer
 .endm
 
 @ A V4 block: four index bytes for the top-left, top-right, bottom-left and bottom-right
@@ -117,10 +130,37 @@ asm(R"(
     stmia   lr, {r8, r9}
     add     lr, r0, #1440
     stmia   lr, {r10, r11}
+    strb    r7, [r6], #1            @ drawn here: out of date in the other buffer
 .endm
 
+@ A skipped block that the previous picture drew: its four lines are copied over from there.
+.macro COPY_PREVIOUS
+    mov     lr, #0
+    strb    lr, [r6, #-1]
+    ldr     lr, [sp, #8]
+    add     lr, r0, lr
+    ldmia   lr, {r8, r9}
+    add     lr, lr, #480
+    ldmia   lr, {r10, r11}
+    stmia   r0, {r8, r9}
+    add     r8, r0, #480
+    stmia   r8, {r10, r11}
+    add     lr, lr, #480
+    ldmia   lr, {r8, r9}
+    add     lr, lr, #480
+    ldmia   lr, {r10, r11}
+    add     lr, r0, #960
+    stmia   lr, {r8, r9}
+    add     lr, r0, #1440
+    stmia   lr, {r10, r11}
+.endm
+
+@ Returns the number of blocks dealt with.
 .macro LEAVE
 2:
+    ldr     r0, [sp, #12]
+    sub     r0, r6, r0
+    add     sp, sp, #16
     pop     {r4-r11, lr}
     bx      lr
 .endm
@@ -149,14 +189,20 @@ ExpandInterVectors:
     ENTER
 .LInterBlock:
     NEXT_FLAG
-    bcc     .LInterNext
+    bcc     .LInterSkip
     NEXT_FLAG
     bcs     .LInterV4
     DRAW_V1
-.LInterNext:
     NEXT_BLOCK .LInterBlock
 .LInterV4:
     DRAW_V4
+    NEXT_BLOCK .LInterBlock
+.LInterSkip:
+    ldrb    lr, [r6], #1
+    cmp     lr, #0
+    beq     .LInterNext
+    COPY_PREVIOUS
+.LInterNext:
     NEXT_BLOCK .LInterBlock
     LEAVE
     .size ExpandInterVectors, . - ExpandInterVectors

@@ -1,6 +1,7 @@
 #include "player/Interrupt.h"
 
 #include "player/AdpcmDecoder.h"
+#include "player/FrameHandOver.h"
 #include "player/SharedBlock.h"
 #include "player/SoundOutput.h"
 #include "player/hw/Registers.h"
@@ -63,6 +64,9 @@ inline void OnRefresh() {
     if (gPass.soundOn) {
         DecodeNextSoundBlock();
     }
+    if (!gPass.keysChanged) {
+        PresentDueFrame(true);
+    }
 }
 
 }  // namespace
@@ -70,6 +74,7 @@ inline void OnRefresh() {
 void HandleInterrupt() {
     const uint16_t raised = hw::IF & hw::IE;
     hw::IF = raised;
+    hw::BIOS_IRQ_FLAGS = hw::BIOS_IRQ_FLAGS | raised;
     if ((raised & hw::IRQ_VBLANK) && gPass.running) {
         OnRefresh();
     }

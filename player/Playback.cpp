@@ -3,6 +3,7 @@
 #include "player/ByteOrder.h"
 #include "player/CinepakDecoder.h"
 #include "player/Display.h"
+#include "player/FrameHandOver.h"
 #include "player/Interrupt.h"
 #include "player/MovieStream.h"
 #include "player/SharedBlock.h"
@@ -14,74 +15,34 @@ namespace {
 
 using player_layout::kNoRecord;
 
-enum class Step {
-    Wait,     // nothing to do before the next interrupt
-    Prepare,  // copy the next record and apply its codebooks; the work buffer is left alone
-    Draw,     // draw the next record into the work buffer (preparing it first if need be)
-    Show,     // copy the work buffer to the screen, now, in this v-blank
-    Drop,     // a later record is due already: go on without showing this one
-    End,      // the pass is over
+// The next record to draw.
+struct NextRecord {
+    const uint8_t* record;
+    uint32_t index;
 };
 
-// Records are drawn in order; the work buffer holds record `drawn - 1`, `pending` while it is
-// neither shown nor dropped. `prepared` when record `drawn` has had its first decoding step.
-struct Progress {
-    const uint8_t* nextRecord;
-    uint32_t drawn;
-    bool pending;
-    bool prepared;
-    uint32_t prepareCycles;  // of record `drawn`
-};
-
-// Decided with interrupts masked, so that nothing the handler counts changes meanwhile.
-Step NextStep(const MovieStreamView& stream, const Progress& progress) {
-    const uint32_t due = kavroShared.status.framesDue;
-    const bool moreToDraw = progress.drawn < stream.frameCount;
-    if (gPass.keysChanged || (stream.frameCount > 0 && due > stream.frameCount)) {
-        return Step::End;
-    }
-    if (!progress.pending) {
-        return moreToDraw ? Step::Draw : Step::Wait;
-    }
-    if (due >= progress.drawn) {
-        if (due > progress.drawn && moreToDraw) {
-            return Step::Drop;
-        }
-        if (InHandledVBlank()) {
-            return Step::Show;
-        }
-    }
-    // Preparing takes well under 100,000 cycles, so a copy that waits for it still ends
-    // before the next v-blank.
-    return moreToDraw && !progress.prepared ? Step::Prepare : Step::Wait;
+// Draws the next record into its work buffer and moves on; returns the cycles it took, the
+// v-blank handler's copies to the screen meanwhile left out.
+uint32_t DrawNext(NextRecord& next, const BlockGrid& grid) {
+    hw::SyncWithInterrupt();
+    const uint32_t copiesBefore = gPass.copyCycles;
+    const uint32_t start = hw::CycleCount();
+    DecodeFrameRecord(next.record, grid, next.index % kWorkBuffers);
+    const uint32_t cycles = hw::CycleCount() - start;
+    hw::SyncWithInterrupt();
+    next.record += ReadLe16(next.record);
+    ++next.index;
+    return cycles - (gPass.copyCycles - copiesBefore);
 }
 
-void Prepare(Progress& progress) {
-    const uint32_t start = hw::CycleCount();
-    PrepareFrameRecord(progress.nextRecord);
-    progress.prepareCycles = hw::CycleCount() - start;
-    progress.prepared = true;
-}
-
-// Returns the cycles that decoding the record took, both steps together.
-uint32_t Draw(Progress& progress, const BlockGrid& grid) {
-    if (!progress.prepared) {
-        Prepare(progress);
-    }
-    const uint32_t start = hw::CycleCount();
-    DrawFrameRecord(grid);
-    const uint32_t cycles = progress.prepareCycles + (hw::CycleCount() - start);
-    progress.nextRecord += ReadLe16(progress.nextRecord);
-    ++progress.drawn;
-    progress.pending = true;
-    progress.prepared = false;
-    return cycles;
+// Whether the next record can be drawn now: its buffer holds a record that has been shown or
+// passed over. Asked with interrupts masked.
+bool MayDraw(const NextRecord& next) {
+    return next.index < gPass.frameCount && gPass.framesTaken + kWorkBuffers > next.index;
 }
 
 void ClearSoundBuffers() {
-    for (auto& buffer : kavroShared.sound) {
-        buffer = {};
-    }
+    hw::Dma3Clear32(kavroShared.sound, sizeof(kavroShared.sound) / 4);
 }
 
 // Publishes the new pass in one go and lets the handler run it: the next v-blank is the
@@ -112,9 +73,18 @@ void StartPass(const MovieStreamView& stream, uint32_t drawn, uint32_t decodeCyc
         .adpcmNext = stream.adpcm,
         .playingBuffer = 0,
         .adpcm = {},
+        .frameCount = stream.frameCount,
+        .framesDrawn = drawn,
+        .framesTaken = 0,
+        .copyCycles = 0,
     };
     hw::SyncWithInterrupt();
     hw::IME = 1;
+}
+
+// Asked with interrupts masked.
+bool PassOver(const MovieStreamView& stream) {
+    return gPass.keysChanged || (stream.frameCount > 0 && kavroShared.status.framesDue > stream.frameCount);
 }
 
 void EndPass() {
@@ -132,46 +102,35 @@ void RunPass(const uint8_t* streamAddress) {
     // The rest of the status keeps the last pass's figures until the new pass starts.
     kavroShared.status.shownRecord = kNoRecord;
     const BlockGrid grid = ClearScreen(stream.width, stream.height);
-    ResetCodebooks();
+    ResetDecoder();
     ClearSoundBuffers();
 
-    Progress progress{stream.firstRecord, 0, false, false, 0};
+    NextRecord next{stream.firstRecord, 0};
     // Record 0 is drawn before the clock starts, so that it is never late.
-    const uint32_t firstCycles = stream.frameCount > 0 ? Draw(progress, grid) : 0;
-    StartPass(stream, progress.drawn, firstCycles);
+    const uint32_t firstCycles = stream.frameCount > 0 ? DrawNext(next, grid) : 0;
+    StartPass(stream, next.index, firstCycles);
 
     for (;;) {
         hw::IME = 0;
         hw::SyncWithInterrupt();
-        const Step step = NextStep(stream, progress);
-        // The pending record was due at an earlier refresh than the one being handled now.
-        const bool late = gPass.framesDueBefore >= progress.drawn;
-        if (step == Step::Wait) {
-            hw::Halt();
+        hw::BIOS_IRQ_FLAGS = 0;  // a v-blank handled from here on ends the wait below
+        if (PassOver(stream)) {
+            EndPass();
+            return;
         }
+        // A record drawn after its v-blank began is shown if that v-blank still lasts.
+        PresentDueFrame(InHandledVBlank());
+        const bool draw = MayDraw(next);
         hw::IME = 1;
-
+        if (!draw) {
+            hw::WaitForInterrupt(hw::IRQ_VBLANK);
+            continue;
+        }
+        const uint32_t cycles = DrawNext(next, grid);
         auto& status = kavroShared.status;
-        switch (step) {
-        case Step::Wait: break;
-        case Step::Prepare: Prepare(progress); break;
-        case Step::Draw: {
-            const uint32_t cycles = Draw(progress, grid);
-            status.decodeCycles = cycles;
-            status.decodedRecord = progress.drawn - 1;
-            break;
-        }
-        case Step::Show:
-            ShowWorkBuffer();
-            status.shownRecord = progress.drawn - 1;
-            status.lateFrames += late;
-            progress.pending = false;
-            break;
-        case Step::Drop:
-            ++status.lateFrames;
-            progress.pending = false;
-            break;
-        case Step::End: EndPass(); return;
-        }
+        status.decodeCycles = cycles;
+        status.decodedRecord = next.index - 1;
+        hw::SyncWithInterrupt();
+        gPass.framesDrawn = next.index;
     }
 }

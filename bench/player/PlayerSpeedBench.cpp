@@ -38,15 +38,17 @@ Figures Measure(const TestMovie& movie) {
     if (!run.RunUntilPass(1)) throw std::runtime_error("the player never started a pass");
     uint32_t lastDecoded = kNoRecord;
     std::set<uint32_t> late;
-    while (run.Refresh().passCount == 1 && !run.core().Crashed()) {
-        const player_layout::PlayerStatus& status = run.status();
-        if (status.decodedRecord != kNoRecord && status.decodedRecord != lastDecoded) {
-            figures.decodeCycles.push_back(status.decodeCycles);
-            lastDecoded = status.decodedRecord;
+    // Each record's figures stay in the status for at least a refresh (decoding one takes
+    // longer than that), so one look per refresh, the pass start included, sees them all.
+    for (const player_layout::PlayerStatus* status = &run.status(); status->passCount == 1 && !run.core().Crashed();
+         status = &run.Refresh()) {
+        if (status->decodedRecord != kNoRecord && status->decodedRecord != lastDecoded) {
+            figures.decodeCycles.push_back(status->decodeCycles);
+            lastDecoded = status->decodedRecord;
         }
-        const uint64_t due = uint64_t(status.refreshCount) * movie.frameStep / 0x10000;
-        if (due >= 1 && due <= movie.records.size() && status.shownRecord != due - 1) late.insert(uint32_t(due - 1));
-        figures.lateByPlayer = std::max(figures.lateByPlayer, status.lateFrames);
+        const uint64_t due = uint64_t(status->refreshCount) * movie.frameStep / 0x10000;
+        if (due >= 1 && due <= movie.records.size() && status->shownRecord != due - 1) late.insert(uint32_t(due - 1));
+        figures.lateByPlayer = std::max(figures.lateByPlayer, status->lateFrames);
         figures.waitcnt = run.core().Read16(kWAITCNT);
     }
     figures.framesDecoded = figures.decodeCycles.size();

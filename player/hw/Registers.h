@@ -67,8 +67,10 @@ inline constexpr Register<uint16_t, 0x04000208> IME{};
 inline constexpr uint16_t IRQ_VBLANK = 1 << 0;
 inline constexpr uint16_t WAITCNT_PREFETCH = 1 << 14;
 
-// BIOS work area: the user IRQ handler, entered in ARM state.
+// BIOS work area: the user IRQ handler (entered in ARM state) and the flags IntrWait reads,
+// which the handler sets.
 inline constexpr Register<uintptr_t, 0x03007FFC> BIOS_IRQ_HANDLER{};
+inline constexpr Register<uint16_t, 0x03007FF8> BIOS_IRQ_FLAGS{};
 
 // Memory
 inline constexpr uintptr_t kVram = 0x06000000;
@@ -91,13 +93,29 @@ inline void Dma3Copy16(const void* source, void* destination, uint16_t halfwords
     DMA3CNT = halfwords | static_cast<uint32_t>(DMA_ENABLE) << 16;
 }
 
-// Fills with the word at `value`, which must be in RAM: a cartridge source address always
-// counts up, whatever the DMA control says.
-inline void Dma3Fill32(const uint32_t* value, void* destination, uint16_t words) {
-    DMA3SAD = reinterpret_cast<uintptr_t>(value);
+// The source of Dma3Clear32. It must be in RAM: a cartridge source address always counts up,
+// whatever the DMA control says.
+inline constinit uint32_t gZeroWord = 0;
+
+// Sets `words` words at `destination` to zero: far faster than a loop run from the cartridge.
+inline void Dma3Clear32(void* destination, uint16_t words) {
+    DMA3SAD = reinterpret_cast<uintptr_t>(&gZeroWord);
     DMA3DAD = reinterpret_cast<uintptr_t>(destination);
     DMA3CNT = words | static_cast<uint32_t>(DMA_ENABLE | DMA_32BIT | DMA_SRC_FIXED) << 16;
 }
+
+// Holds interrupts off (IME = 0) for its lifetime, then puts IME back as it was: around a DMA
+// channel 3 set-up that the v-blank handler must not interleave with its own.
+class InterruptsMasked {
+public:
+    InterruptsMasked() : saved_(IME) { IME = 0; }
+    ~InterruptsMasked() { IME = saved_; }
+    InterruptsMasked(const InterruptsMasked&) = delete;
+    InterruptsMasked& operator=(const InterruptsMasked&) = delete;
+
+private:
+    uint16_t saved_;
+};
 
 // Timers 2 and 3 chained into one 32-bit count of CPU cycles.
 inline void StartCycleCounter() {

@@ -1,0 +1,30 @@
+#include "player/FrameHandOver.h"
+
+#include "player/Display.h"
+#include "player/Interrupt.h"
+#include "player/SharedBlock.h"
+#include "player/hw/Registers.h"
+
+void PresentDueFrame(bool mayCopy) {
+    auto& status = kavroShared.status;
+    PassState& pass = gPass;
+    const uint32_t due = status.framesDue < pass.frameCount ? status.framesDue : pass.frameCount;
+    if (pass.framesTaken >= due) {
+        return;
+    }
+    const uint32_t newest = due - 1;
+    const uint32_t overtaken = pass.framesDrawn < newest ? pass.framesDrawn : newest;
+    if (pass.framesTaken < overtaken) {
+        status.lateFrames += overtaken - pass.framesTaken;
+        pass.framesTaken = overtaken;
+    }
+    if (!mayCopy || pass.framesDrawn <= newest) {
+        return;
+    }
+    const uint32_t start = hw::CycleCount();
+    ShowWorkBuffer(newest % kWorkBuffers);
+    pass.copyCycles += hw::CycleCount() - start;
+    status.shownRecord = newest;
+    status.lateFrames += newest < pass.framesDueBefore;  // due at an earlier refresh than this one
+    pass.framesTaken = due;
+}
