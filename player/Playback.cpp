@@ -21,18 +21,20 @@ struct NextRecord {
     uint32_t index;
 };
 
-// Draws the next record into its work buffer and moves on; returns the cycles it took, the
-// v-blank handler's copies to the screen meanwhile left out.
+// CPU cycles since power-on, less those that the v-blank handler has spent copying pictures
+// to the screen in this pass.
+uint32_t DrawingClock() {
+    const hw::InterruptsMasked masked;
+    return hw::CycleCount() - gPass.copyCycles;
+}
+
+// Draws the next record into its work buffer and moves on; returns the cycles it took.
 uint32_t DrawNext(NextRecord& next, const BlockGrid& grid) {
-    hw::SyncWithInterrupt();
-    const uint32_t copiesBefore = gPass.copyCycles;
-    const uint32_t start = hw::CycleCount();
+    const uint32_t start = DrawingClock();
     DecodeFrameRecord(next.record, grid, next.index % kWorkBuffers);
-    const uint32_t cycles = hw::CycleCount() - start;
-    hw::SyncWithInterrupt();
     next.record += ReadLe16(next.record);
     ++next.index;
-    return cycles - (gPass.copyCycles - copiesBefore);
+    return DrawingClock() - start;
 }
 
 // Whether the next record can be drawn now: its buffer holds a record that has been shown or

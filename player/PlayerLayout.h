@@ -34,8 +34,8 @@ struct PlayerStatus {
     uint32_t framesDue;
     // Index of the frame record on the screen: kNoRecord from power-on, and from the moment a
     // pass clears the screen until a record's copy to video memory completes; then that
-    // record's index. A copy starts in a v-blank, so the record is what the whole display
-    // period after that v-blank shows.
+    // record's index. A copy starts in a v-blank, normally in the v-blank handler right after
+    // its sound work, so the record is what the whole display period after that v-blank shows.
     uint32_t shownRecord;
     // ADPCM blocks not decoded yet: AudioBlockCount at the pass start (0 without sound),
     // -1 with every block decoded at a v-blank. The sound stops when it reaches 0.
@@ -48,8 +48,10 @@ struct PlayerStatus {
     // (shown late, or drawn but never shown because a later record was due already).
     uint32_t lateFrames;
     // Index of the frame record decoded last (kNoRecord before the first), and the CPU cycles
-    // (2^24 Hz) that decoding it took, stalls by DMA and interrupts included. Both are set
-    // when the record has been drawn into the work buffer; record 0's with the pass start.
+    // (2^24 Hz) that decoding it took: stalls by the interrupt handler's sound work included,
+    // its copies of finished pictures to the screen not. Both are set when the record has been
+    // drawn into its work buffer; record 0's with the pass start. Records are drawn up to one
+    // ahead of the screen, so record 1's may replace record 0's before the first refresh.
     uint32_t decodedRecord;
     uint32_t decodeCycles;
 };

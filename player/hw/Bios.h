@@ -20,9 +20,4 @@ inline void WaitForInterrupt(uint16_t flags) {
 #endif
 }
 
-// Keeps the compiler from caching, across this point, memory the interrupt handler shares.
-inline void SyncWithInterrupt() {
-    asm volatile("" ::: "memory");
-}
-
 }  // namespace hw

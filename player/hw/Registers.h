@@ -104,12 +104,24 @@ inline void Dma3Clear32(void* destination, uint16_t words) {
     DMA3CNT = words | static_cast<uint32_t>(DMA_ENABLE | DMA_32BIT | DMA_SRC_FIXED) << 16;
 }
 
+// Keeps the compiler from caching, across this point, memory the interrupt handler shares.
+inline void SyncWithInterrupt() {
+    asm volatile("" ::: "memory");
+}
+
 // Holds interrupts off (IME = 0) for its lifetime, then puts IME back as it was: around a DMA
-// channel 3 set-up that the v-blank handler must not interleave with its own.
+// channel 3 set-up that the v-blank handler must not interleave with its own, or reads of
+// what the handler changes that must agree with each other.
 class InterruptsMasked {
 public:
-    InterruptsMasked() : saved_(IME) { IME = 0; }
-    ~InterruptsMasked() { IME = saved_; }
+    InterruptsMasked() : saved_(IME) {
+        IME = 0;
+        SyncWithInterrupt();
+    }
+    ~InterruptsMasked() {
+        SyncWithInterrupt();
+        IME = saved_;
+    }
     InterruptsMasked(const InterruptsMasked&) = delete;
     InterruptsMasked& operator=(const InterruptsMasked&) = delete;
 
