@@ -82,30 +82,6 @@ VectorsChunk ApplyCodebooks(const uint8_t* record) {
     return {};
 }
 
-// Blocks from `first` on (in drawing order) get the previous picture's pixels where the
-// canvas's own are out of date, as skipped blocks do.
-void KeepPreviousBlocks(const Canvas& canvas, uint32_t first) {
-    if (first >= canvas.blocksWide * canvas.blocksHigh) {
-        return;
-    }
-    uint32_t block = 0;
-    for (uint32_t row = 0; row < canvas.blocksHigh; ++row) {
-        for (uint32_t column = 0; column < canvas.blocksWide; ++column, ++block) {
-            if (block < first || canvas.changed[block] == 0) {
-                continue;
-            }
-            canvas.changed[block] = 0;
-            uint32_t* const top = canvas.origin + row * 4 * kLineWords + column * 2;
-            const auto* const previous =
-                reinterpret_cast<const uint32_t*>(reinterpret_cast<uintptr_t>(top) + canvas.toPrevious);
-            for (uint32_t line = 0; line < 4 * kLineWords; line += kLineWords) {
-                top[line] = previous[line];
-                top[line + 1] = previous[line + 1];
-            }
-        }
-    }
-}
-
 }  // namespace
 
 void ResetDecoder() {
@@ -119,12 +95,11 @@ void DecodeFrameRecord(const uint8_t* record, const BlockGrid& grid, uint32_t bu
     const uintptr_t previous = reinterpret_cast<uintptr_t>(grid.origin[buffer ^ 1]);
     const Canvas canvas{origin, grid.blocksWide, grid.blocksHigh,
                         static_cast<int32_t>(previous - reinterpret_cast<uintptr_t>(origin)), gChanged};
-    uint32_t done = 0;
     switch (vectors.id) {
-    case 0x3000: done = ExpandIntraVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
-    case 0x3100: done = ExpandInterVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
-    case 0x3200: done = ExpandV1Vectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
-    default: break;  // a record without a vectors chunk draws nothing
+    case 0x3000: ExpandIntraVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case 0x3100: ExpandInterVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case 0x3200: ExpandV1Vectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    // No vectors chunk: nothing is drawn, the whole picture stays as it was.
+    default: ExpandInterVectors(nullptr, nullptr, &gCodebooks, &canvas); break;
     }
-    KeepPreviousBlocks(canvas, done);
 }

@@ -14,7 +14,7 @@
 //   r12 flag bits not taken yet, then a marker bit (0x80000000 alone: none left)
 // What is needed once a block line or less is kept on the stack:
 //   [sp] bytes from the end of a block line to the start of the next (4 lines down)
-//   [sp, #4] end of the picture, [sp, #8] Canvas::toPrevious, [sp, #12] Canvas::changed
+//   [sp, #4] end of the picture, [sp, #8] Canvas::toPrevious
 #include "player/CinepakVectors.h"
 
 #include "player/Display.h"
@@ -31,14 +31,13 @@ asm(R"(
 @ once for an empty picture.
 .macro ENTER
     push    {r4-r11, lr}
-    sub     sp, sp, #16
+    sub     sp, sp, #12
     ldmia   r3, {r8-r12}            @ origin, blocksWide, blocksHigh, toPrevious, changed
-    mov     r6, r12
-    str     r12, [sp, #12]
     movs    r9, r9, lsl #3          @ bytes of one block line
     cmpne   r10, #0
     beq     2f
     str     r11, [sp, #8]
+    mov     r6, r12
     mov     r3, r2
     add     r4, r2, #2048
     mov     r2, r1
@@ -54,7 +53,7 @@ asm(R"(
     mov     r12, #0x80000000
 .endm
 
-@ Moves p to the next block; leaves at the end of the picture.
+@ Moves p to the next block and goes on at `loop`; leaves at the end of the picture.
 .macro NEXT_BLOCK loop
     add     r0, r0, #8
     cmp     r0, r5
@@ -68,14 +67,15 @@ asm(R"(
     b       \loop
 .endm
 
-@ The next flag bit into the carry flag; leaves when the chunk has no further word.
+@ The next flag bit into the carry flag; when the chunk has no further word, on to the blocks
+@ that keep the previous picture.
 .macro NEXT_FLAG
     cmp     r12, #0x80000000
     movnes  r12, r12, lsl #1
     bne     1f
     sub     lr, r2, r1
     cmp     lr, #4
-    blt     2f
+    blt     3f
     ldrb    r12, [r1], #1
     ldrb    lr, [r1], #1
     orr     r12, lr, r12, lsl #8
@@ -91,7 +91,7 @@ asm(R"(
 @ A V1 block: one index byte; the entry's four words are lines 0-1 and lines 2-3.
 .macro DRAW_V1
     cmp     r1, r2
-    bhs     2f
+    bhs     3f
     ldrb    r8, [r1], #1
     add     r8, r4, r8, lsl #4
     ldmia   r8, {r8-r11}
@@ -110,7 +110,7 @@ asm(R"(
 .macro DRAW_V4
     sub     lr, r2, r1
     cmp     lr, #4
-    blt     2f
+    blt     3f
     ldrb    r8, [r1], #1
     ldrb    r9, [r1], #1
     add     r8, r3, r8, lsl #3
@@ -133,8 +133,12 @@ asm(R"(
     strb    r7, [r6], #1            @ drawn here: out of date in the other buffer
 .endm
 
-@ A skipped block that the previous picture drew: its four lines are copied over from there.
-.macro COPY_PREVIOUS
+@ A block that keeps the previous picture: if the previous picture drew it, its four lines are
+@ copied over from there, and then both buffers agree on it.
+.macro KEEP_PREVIOUS
+    ldrb    lr, [r6], #1
+    cmp     lr, #0
+    beq     5f
     mov     lr, #0
     strb    lr, [r6, #-1]
     ldr     lr, [sp, #8]
@@ -153,14 +157,16 @@ asm(R"(
     stmia   lr, {r8, r9}
     add     lr, r0, #1440
     stmia   lr, {r10, r11}
+5:
 .endm
 
-@ Returns the number of blocks dealt with.
+@ The data has run out (3): every block left keeps the previous picture. The picture is done (2).
 .macro LEAVE
+3:
+    KEEP_PREVIOUS
+    NEXT_BLOCK 3b
 2:
-    ldr     r0, [sp, #12]
-    sub     r0, r6, r0
-    add     sp, sp, #16
+    add     sp, sp, #12
     pop     {r4-r11, lr}
     bx      lr
 .endm
@@ -181,7 +187,7 @@ ExpandIntraVectors:
     LEAVE
     .size ExpandIntraVectors, . - ExpandIntraVectors
 
-@ 0x31: one flag bit a block, 0 = skip (the block keeps the previous frame); a coded block
+@ 0x31: one flag bit a block, 0 = skip (the block keeps the previous picture); a coded block
 @ takes a second bit, 1 = V4, 0 = V1, which may begin the next flag word.
     .global ExpandInterVectors
     .type ExpandInterVectors, %function
@@ -198,11 +204,7 @@ ExpandInterVectors:
     DRAW_V4
     NEXT_BLOCK .LInterBlock
 .LInterSkip:
-    ldrb    lr, [r6], #1
-    cmp     lr, #0
-    beq     .LInterNext
-    COPY_PREVIOUS
-.LInterNext:
+    KEEP_PREVIOUS
     NEXT_BLOCK .LInterBlock
     LEAVE
     .size ExpandInterVectors, . - ExpandInterVectors
