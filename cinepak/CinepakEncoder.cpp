@@ -28,8 +28,14 @@ constexpr uint32_t kEntryBits = 8 * kEntryBytes;
 // Squared error per VqDistance unit: areas (V4) and whole blocks (V1, each luma covers 4 pixels).
 constexpr double kV4VqPerError = kVqPerSquaredError;
 constexpr double kV1VqPerError = kVqPerSquaredError / 4.0;
+// A codebook entry's cost in VqDistance units at a trade-off of 1.
+constexpr double kV1EntryCost = kEntryBits * kV1VqPerError;
+constexpr double kV4EntryCost = kEntryBits * kV4VqPerError;
 
 uint32_t ExtraBits(bool intra, BlockMode from, BlockMode to) { return ModeBits(intra, to) - ModeBits(intra, from); }
+
+// The error above which a block is a candidate for a costlier mode, at a trade-off of 1.
+double CandidateError(bool intra, BlockMode from, BlockMode to) { return ExtraBits(intra, from, to) / kCandidateSlack; }
 
 // Intra frames: the used entries, renumbered in slot order, become the decoder's whole codebook.
 // Returns the new number of each used slot.
@@ -97,8 +103,14 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
             RefineBooks(intra);
             fit = ChooseModes(intra, targetBytes, lambda);
         }
+        // Planning again pays only where the chosen trade-off lies far from the one planned with
+        // and would grow other codebooks or train them on other blocks. Which held entries stand
+        // in for fresh ones shifts with any change of trade-off; it moves a few entries and is
+        // left to the tolerance.
         const double chosen = std::clamp(fit.lambda, kLeastTrainingLambda, kMostTrainingLambda);
-        if (pass == kMostPasses || (chosen <= lambda * kLambdaTolerance && chosen >= lambda / kLambdaTolerance)) break;
+        if (pass == kMostPasses || sameTraining_.Holds(chosen) ||
+            (chosen <= lambda * kLambdaTolerance && chosen >= lambda / kLambdaTolerance))
+            break;
         lambda = chosen;
     }
     if (intra && !fit.fits) ShrinkIntra(targetBytes, fit);
@@ -120,29 +132,36 @@ void CinepakEncoder::TrainIntraV1(const VqParams& params) {
 }
 
 void CinepakEncoder::PlanIntraBooks(double lambda) {
-    const double candidate = lambda / kCandidateSlack;
     v1Blocks_.clear();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
         blockOptions_[block] = {};
         v1Blocks_.push_back(block);
     }
-    TrainIntraV1({lambda * kEntryBits * kV1VqPerError, kSlots, options_.lloydPasses});
+    sameTraining_ = {};
+    TrainIntraV1({lambda * kV1EntryCost, kSlots, options_.lloydPasses});
+    sameTraining_.Meet(quantizer_.SameGrowth(), kV1EntryCost);
     EvaluateV1();
 
     // V4 can only pay where V1 leaves more error than its extra bits are worth.
-    const double v4Threshold = candidate * ExtraBits(true, BlockMode::V1, BlockMode::V4);
+    const double overV1 = CandidateError(true, BlockMode::V1, BlockMode::V4);
     v4Blocks_.clear();
     training_.clear();
     const auto areas = analysis_.AreaVectors();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
-        if (blockOptions_[block].error[size_t(BlockMode::V1)] <= v4Threshold) continue;
+        const double v1Error = blockOptions_[block].error[size_t(BlockMode::V1)];
+        if (v1Error <= lambda * overV1) {
+            sameTraining_.NotOver(v1Error / overV1);
+            continue;
+        }
+        sameTraining_.Over(v1Error / overV1);
         v4Blocks_.push_back(block);
         training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
     }
     std::array<CodebookEntry, kSlots> entries;
     MemberCounts members;
     const int count =
-        quantizer_.Train(training_, {lambda * kEntryBits * kV4VqPerError, kSlots, options_.lloydPasses}, entries, members);
+        quantizer_.Train(training_, {lambda * kV4EntryCost, kSlots, options_.lloydPasses}, entries, members);
+    sameTraining_.Meet(quantizer_.SameGrowth(), kV4EntryCost);
     usable4_.reset();
     for (int slot = 0; slot < count; ++slot) {
         work4_.Set(slot, entries[slot]);
@@ -152,40 +171,54 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
 }
 
 void CinepakEncoder::PlanInterBooks(double lambda) {
-    const double candidate = lambda / kCandidateSlack;
     work1_ = v1_;
     work4_ = v4_;
+    sameTraining_ = {};
     // Coding a block can only pay where skipping it leaves more error than V1's extra bits.
-    const double codeThreshold = candidate * ExtraBits(false, BlockMode::Skip, BlockMode::V1);
+    const double overSkipByV1 = CandidateError(false, BlockMode::Skip, BlockMode::V1);
     v1Blocks_.clear();
     training_.clear();
     const auto blockVectors = analysis_.BlockVectors();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
         blockOptions_[block] = {};
         blockOptions_[block].error[size_t(BlockMode::Skip)] = skipErrors_[block];
-        if (skipErrors_[block] <= codeThreshold) continue;
+        const double skipError = skipErrors_[block];
+        if (skipError <= lambda * overSkipByV1) {
+            sameTraining_.NotOver(skipError / overSkipByV1);
+            continue;
+        }
+        sameTraining_.Over(skipError / overSkipByV1);
         v1Blocks_.push_back(block);
         training_.push_back(blockVectors[block]);
     }
-    UpdateCodebook(training_, {lambda * kEntryBits * kV1VqPerError, kSlots, options_.lloydPasses}, quantizer_, search_,
-                   work1_, changed1_);
+    sameTraining_.Meet(UpdateCodebook(training_, {lambda * kV1EntryCost, kSlots, options_.lloydPasses}, quantizer_,
+                                      search_, work1_, changed1_),
+                       kV1EntryCost);
     usable1_ = work1_.defined | changed1_;
     EvaluateV1();
 
-    const double overSkip = candidate * ExtraBits(false, BlockMode::Skip, BlockMode::V4);
-    const double overV1 = candidate * ExtraBits(false, BlockMode::V1, BlockMode::V4);
+    const double overSkip = CandidateError(false, BlockMode::Skip, BlockMode::V4);
+    const double overV1 = CandidateError(false, BlockMode::V1, BlockMode::V4);
     v4Blocks_.clear();
     training_.clear();
     const auto areas = analysis_.AreaVectors();
     for (int block : v1Blocks_) {
         const BlockOptions& option = blockOptions_[block];
-        const int32_t v1Error = option.error[size_t(BlockMode::V1)];
-        if (skipErrors_[block] <= overSkip || (v1Error != kUnavailable && v1Error <= overV1)) continue;
+        // From this trade-off on the block is no candidate: one of its errors no longer pays.
+        double leaves = skipErrors_[block] / overSkip;
+        if (option.error[size_t(BlockMode::V1)] != kUnavailable)
+            leaves = std::min(leaves, option.error[size_t(BlockMode::V1)] / overV1);
+        if (leaves <= lambda) {
+            sameTraining_.NotOver(leaves);
+            continue;
+        }
+        sameTraining_.Over(leaves);
         v4Blocks_.push_back(block);
         training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
     }
-    UpdateCodebook(training_, {lambda * kEntryBits * kV4VqPerError, kSlots, options_.lloydPasses}, quantizer_, search_,
-                   work4_, changed4_);
+    sameTraining_.Meet(UpdateCodebook(training_, {lambda * kV4EntryCost, kSlots, options_.lloydPasses}, quantizer_,
+                                      search_, work4_, changed4_),
+                       kV4EntryCost);
     usable4_ = work4_.defined | changed4_;
     EvaluateV4();
 }

@@ -7,7 +7,8 @@
 // blocks that V1 serves badly (inter frames: only fresh centroids that no held entry can stand
 // in for are written); choose each block's mode (skip, V1, V4) so the frame fits its target;
 // retrain on the blocks that chose each codebook and choose again; should the trade-off have
-// moved far from the one the codebooks were sized for, do it again with the new one.
+// moved far from the one the codebooks were sized for, and would it grow other codebooks or
+// train them on other blocks, do it again with the new one.
 #include <bitset>
 #include <cstdint>
 #include <span>
@@ -73,7 +74,8 @@ private:
     std::vector<BlockCode> codes_;
     std::vector<VqVector> training_;
 
-    double lambda_;  // the last frame's trade-off, squared error per bit
+    CostRange sameTraining_;  // the trade-offs at which this frame's planning trains the same codebooks
+    double lambda_;           // the last frame's trade-off, squared error per bit
 };
 
 }  // namespace cinepak

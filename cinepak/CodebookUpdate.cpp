@@ -12,13 +12,13 @@ int ListSlots(const std::bitset<kSlots>& set, std::array<uint8_t, kSlots>& slots
     return count;
 }
 
-void UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,
-                    CodebookSearch& search, Codebook& book, std::bitset<kSlots>& changed) {
+CostRange UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,
+                         CodebookSearch& search, Codebook& book, std::bitset<kSlots>& changed) {
     changed.reset();
     std::array<CodebookEntry, kSlots> fresh;
     MemberCounts members{};
     const int count = quantizer.Train(training, params, fresh, members);
-    if (count == 0) return;
+    if (count == 0) return quantizer.SameGrowth();
 
     std::array<uint8_t, kSlots> slots;
     search.Build(book.vectors, std::span(slots.data(), size_t(ListSlots(book.defined, slots))));
@@ -47,6 +47,7 @@ void UpdateCodebook(std::span<const VqVector> training, const VqParams& params, 
         ++slot;
     }
     PolishCodebook(training, book.defined | changed, changed, search, book);
+    return quantizer.SameGrowth();
 }
 
 void PolishCodebook(std::span<const VqVector> training, const std::bitset<kSlots>& usable,

@@ -11,8 +11,9 @@ namespace cinepak {
 // Trains fresh centroids on `training`; a centroid whose cluster loses less than the cost of
 // one entry by using an entry the decoder already holds keeps that entry, the others are
 // written into free slots (lowest first, which keeps partial codebooks short) and marked in
-// `changed`. Usable entries afterwards: book.defined | changed.
-void UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,
+// `changed`. Usable entries afterwards: book.defined | changed. Returns the entry costs at
+// which the same fresh centroids would have been trained.
+CostRange UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,
                     CodebookSearch& search, Codebook& book, std::bitset<kSlots>& changed);
 
 // One Lloyd step restricted to the `movable` entries: every training vector goes to its nearest

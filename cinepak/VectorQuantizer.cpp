@@ -131,17 +131,23 @@ void VectorQuantizer::Grow(std::span<const VqVector> training, const VqParams& p
 
     const auto lessDistortion = [](const Cluster& a, const Cluster& b) { return a.distortion < b.distortion; };
     const size_t maxLeaves = size_t(std::min(params.maxEntries, kSlots));
-    // No split gains more than its cluster's distortion.
-    while (!leaves_.empty() && leaves_.size() + finished_.size() < maxLeaves &&
-           leaves_.front().distortion > params.entryCost) {
+    sameGrowth_ = {};
+    while (!leaves_.empty() && leaves_.size() + finished_.size() < maxLeaves) {
+        // No split gains more than its cluster's distortion.
+        if (leaves_.front().distortion <= params.entryCost) {
+            sameGrowth_.NotOver(leaves_.front().distortion);
+            break;
+        }
         std::pop_heap(leaves_.begin(), leaves_.end(), lessDistortion);
         const Cluster parent = leaves_.back();
         leaves_.pop_back();
         const Split split = PlanSplit(parent);
         if (split.gain <= 0 || split.gain <= params.entryCost) {
+            if (split.gain > 0) sameGrowth_.NotOver(split.gain);
             finished_.push_back(parent);
             continue;
         }
+        sameGrowth_.Over(split.gain);
         AddLeaf(parent.begin, split.mid, split.left);
         AddLeaf(split.mid, parent.end, split.right);
     }

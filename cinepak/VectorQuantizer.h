@@ -5,7 +5,9 @@
 // largest distortion, as long as the split's gain pays for the extra entry. A split cuts the
 // cluster across its direction of greatest weighted variance at the mean and is then settled
 // by a two-means step. Refinement: Lloyd passes with exact nearest search.
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -18,6 +20,23 @@ struct VqParams {
     double entryCost = 0;  // distortion (VqDistance units) that one more entry must save
     int maxEntries = kSlots;
     int lloydPasses = 2;
+};
+
+// The costs at which a run of decisions comes out the same as at the cost it was made with.
+// Each decision compares some worth with the cost.
+struct CostRange {
+    double low = 0;
+    double high = std::numeric_limits<double>::infinity();
+
+    // Records a decision that found `worth` over the cost, or not over it.
+    void Over(double worth) { high = std::min(high, worth); }
+    void NotOver(double worth) { low = std::max(low, worth); }
+    // Adds the decisions of `other`, made at `scale` times the costs of this range.
+    void Meet(const CostRange& other, double scale) {
+        low = std::max(low, other.low / scale);
+        high = std::min(high, other.high / scale);
+    }
+    bool Holds(double cost) const { return cost >= low && cost < high; }
 };
 
 // Number of training vectors nearest to each entry, after training.
@@ -35,6 +54,8 @@ public:
     // Lloyd passes from entries[0 .. count); drops entries that attract nothing; returns the new count.
     int Refine(std::span<const VqVector> training, int passes, std::span<CodebookEntry, kSlots> entries, int count,
                MemberCounts& members);
+    // The entry costs at which the last Train would have grown the same codebook.
+    const CostRange& SameGrowth() const { return sameGrowth_; }
 
 private:
     // A training vector with its weighted square sum(weight x^2), which sums of vectors need.
@@ -71,6 +92,7 @@ private:
     std::vector<Cluster> leaves_;     // heap by distortion
     std::vector<Cluster> finished_;   // leaves that no split pays for
     CodebookSearch search_;
+    CostRange sameGrowth_;
 };
 
 }  // namespace cinepak
