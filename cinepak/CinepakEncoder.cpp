@@ -223,24 +223,20 @@ void CinepakEncoder::PlanInterBooks(double lambda) {
     EvaluateV4();
 }
 
-void CinepakEncoder::CollectTraining(BlockMode mode) {
-    training_.clear();
+// A Lloyd step on the blocks that chose each codebook. Their entries are the nearest usable ones
+// already: the evaluation searched the same codebooks.
+void CinepakEncoder::RefineBooks(bool intra) {
+    SlotSums sums1{}, sums4{};
     const auto areas = analysis_.AreaVectors();
     const auto blockVectors = analysis_.BlockVectors();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
-        if (modes_[block] != mode) continue;
-        if (mode == BlockMode::V1)
-            training_.push_back(blockVectors[block]);
-        else
-            training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
+        const BlockOptions& option = blockOptions_[block];
+        if (modes_[block] == BlockMode::V1) sums1[option.v1.index[0]].Add(blockVectors[block]);
+        if (modes_[block] == BlockMode::V4)
+            for (int area = 0; area < 4; ++area) sums4[option.v4.index[area]].Add(areas[4 * block + area]);
     }
-}
-
-void CinepakEncoder::RefineBooks(bool intra) {
-    CollectTraining(BlockMode::V1);
-    PolishCodebook(training_, usable1_, intra ? usable1_ : changed1_, search_, work1_);
-    CollectTraining(BlockMode::V4);
-    PolishCodebook(training_, usable4_, intra ? usable4_ : changed4_, search_, work4_);
+    MoveToCentroids(sums1, intra ? usable1_ : changed1_, work1_);
+    MoveToCentroids(sums4, intra ? usable4_ : changed4_, work4_);
     EvaluateV1();
     EvaluateV4();
 }

@@ -47,7 +47,6 @@ private:
     RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes, double guess);
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
-    void CollectTraining(BlockMode mode);
 
     int width_;
     int height_;

@@ -55,11 +55,15 @@ void PolishCodebook(std::span<const VqVector> training, const std::bitset<kSlots
     if (movable.none()) return;
     std::array<uint8_t, kSlots> slots;
     search.Build(book.vectors, std::span(slots.data(), size_t(ListSlots(usable, slots))));
-    std::array<VqSums, kSlots> sums{};
+    SlotSums sums{};
     for (const VqVector& v : training) {
         const VqMatch match = search.Nearest(v);
-        if (match.slot >= 0 && movable[match.slot]) sums[match.slot].Add(v);
+        if (match.slot >= 0) sums[match.slot].Add(v);
     }
+    MoveToCentroids(sums, movable, book);
+}
+
+void MoveToCentroids(const SlotSums& sums, const std::bitset<kSlots>& movable, Codebook& book) {
     for (int slot = 0; slot < kSlots; ++slot)
         if (movable[slot] && sums[slot].count > 0) book.Set(slot, EntryFromSums(sums[slot]));
 }

@@ -21,6 +21,11 @@ CostRange UpdateCodebook(std::span<const VqVector> training, const VqParams& par
 void PolishCodebook(std::span<const VqVector> training, const std::bitset<kSlots>& usable,
                     const std::bitset<kSlots>& movable, CodebookSearch& search, Codebook& book);
 
+// The vectors assigned to each slot, summed.
+using SlotSums = std::array<VqSums, kSlots>;
+// The second half of a Lloyd step: each movable entry with members moves to their centroid.
+void MoveToCentroids(const SlotSums& sums, const std::bitset<kSlots>& movable, Codebook& book);
+
 // The slots of a bitset, in increasing order; returns how many.
 int ListSlots(const std::bitset<kSlots>& set, std::array<uint8_t, kSlots>& slots);
 
