@@ -52,7 +52,7 @@ TEST(PlayerHeader, TheStreamIsReadRightBehindThePlayer) {
     PlayerRun exact(CartridgeImage(stream));
     ASSERT_TRUE(exact.Started());
     ASSERT_TRUE(exact.RunUntilPass(1));
-    while (exact.status().shownRecord == kNoRecord && exact.core().RefreshCount() < 100) exact.Refresh();
+    ASSERT_TRUE(exact.RunUntil([](const auto& status) { return status.shownRecord != kNoRecord; }, 100));
     ASSERT_EQ(exact.status().shownRecord, 0u);
     EXPECT_EQ(ScreenDifference(exact.core().ScreenBgr555(), first), "");
 

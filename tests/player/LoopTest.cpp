@@ -41,7 +41,7 @@ protected:
         ASSERT_EQ(run_->status().audioBlocksLeft, 39u);
         const auto buffer = ReadSoundBuffer(run_->core(), run_->status().fillingBuffer);
         EXPECT_EQ(std::vector<int8_t>(buffer.begin(), buffer.end()), firstBlock_) << "pass " << pass;
-        for (int i = 0; i < 8 && run_->status().shownRecord == kNoRecord; ++i) run_->Refresh();
+        ASSERT_TRUE(run_->RunUntil([](const auto& status) { return status.shownRecord != kNoRecord; }, 8));
         ASSERT_EQ(run_->status().passCount, pass);
         ASSERT_EQ(run_->status().shownRecord, 0u);
         EXPECT_EQ(ScreenDifference(run_->core().ScreenBgr555(), firstScreen_), "") << "pass " << pass;
@@ -66,7 +66,8 @@ TEST_F(PlayerLoop, AfterTheLastFrameThePassRestartsAtTheFirstFrameWithFreshSound
 }
 
 TEST_F(PlayerLoop, PressingOrReleasingAKeyRestartsThePass) {
-    while (run_->status().shownRecord == kNoRecord || run_->status().shownRecord < 1) run_->Refresh();
+    ASSERT_TRUE(run_->RunUntil([](const auto& status) { return status.shownRecord != kNoRecord && status.shownRecord >= 1; },
+                               40));
     ASSERT_EQ(run_->status().passCount, 1u);
 
     run_->core().PressKeys(kKeyA);

@@ -13,10 +13,14 @@ const player_layout::PlayerStatus& PlayerRun::Refresh() {
     return status_;
 }
 
-bool PlayerRun::RunUntilPass(uint32_t pass, uint32_t limit) {
+bool PlayerRun::RunUntil(const std::function<bool(const player_layout::PlayerStatus&)>& done, uint32_t limit) {
     for (uint32_t i = 0; i < limit && !core_->Crashed(); ++i)
-        if (Refresh().passCount >= pass) return true;
+        if (done(Refresh())) return true;
     return false;
+}
+
+bool PlayerRun::RunUntilPass(uint32_t pass, uint32_t limit) {
+    return RunUntil([pass](const player_layout::PlayerStatus& status) { return status.passCount >= pass; }, limit);
 }
 
 std::vector<uint16_t> ExpectedScreen(std::span<const uint8_t> rgb, int width, int height) {

@@ -2,6 +2,7 @@
 // A cartridge image running on the core, refresh by refresh, with the player's status block
 // read after each one.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,7 +22,9 @@ public:
     // Runs one display refresh; it ends as the next v-blank begins, before the player's
     // v-blank work, so the screen holds what the refresh displayed.
     const player_layout::PlayerStatus& Refresh();
-    // Refreshes until the status shows pass `pass` (1 = the first); false after `limit` refreshes.
+    // Refreshes until `done(status)` holds; false after `limit` refreshes or a crash.
+    bool RunUntil(const std::function<bool(const player_layout::PlayerStatus&)>& done, uint32_t limit);
+    // Refreshes until the status shows pass `pass` (1 = the first).
     bool RunUntilPass(uint32_t pass, uint32_t limit = 600);
 
 private:

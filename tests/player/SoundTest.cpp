@@ -56,7 +56,7 @@ TEST(PlayerSound, EachRefreshFeedsTheHostDecodersBlockAndTheSoundStopsAfterTheLa
 
     std::set<uint32_t> fed;
     uint32_t refreshesAfterLastBlock = 0;
-    while (run.Refresh().passCount == 1 && refreshesAfterLastBlock < 5) {
+    for (int refresh = 0; refresh < 200 && run.Refresh().passCount == 1 && refreshesAfterLastBlock < 5; ++refresh) {
         const player_layout::PlayerStatus& status = run.status();
         ASSERT_LE(status.audioBlocksLeft, kBlocks);
         if (status.audioBlocksLeft == kBlocks) continue;
