@@ -3,10 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "preview/HandheldCore.h"
 #include "video/MovieStreamReader.h"
 
-// The handheld's display refresh: 2^24 cycles per second over 280,896 cycles per refresh.
-inline constexpr double kRefreshHz = 16777216.0 / 280896.0;
+// The handheld's display refresh: 2^24 cycles per second over the cycles of one refresh.
+inline constexpr double kRefreshHz = 16777216.0 / kCyclesPerRefresh;
 
 struct RecordSizeStats {
     size_t count = 0;

@@ -10,7 +10,6 @@
 #include <mgba/core/blip_buf.h>
 #include <mgba/core/core.h>
 #include <mgba/core/log.h>
-#include <mgba/core/timing.h>
 #include <mgba-util/vfs.h>
 
 namespace {
@@ -114,13 +113,6 @@ void HandheldCore::RunRefreshes(uint32_t count) {
     }
 }
 
-void HandheldCore::StepInstruction() {
-    mCore* core = state_->core.get();
-    if (state_->crashed) return;
-    core->step(core);
-    CollectSound();
-}
-
 void HandheldCore::CollectSound() {
     mCore* core = state_->core.get();
     blip_t* left = core->getAudioChannel(core, 0);
@@ -136,10 +128,6 @@ void HandheldCore::CollectSound() {
 
 uint32_t HandheldCore::RefreshCount() const {
     return state_->core->frameCounter(state_->core.get());
-}
-
-uint64_t HandheldCore::CycleCount() const {
-    return mTimingGlobalTime(state_->core->timing);
 }
 
 bool HandheldCore::Crashed() const {
@@ -173,10 +161,6 @@ uint8_t HandheldCore::Read8(uint32_t address) const {
 
 uint16_t HandheldCore::Read16(uint32_t address) const {
     return uint16_t(state_->core->busRead16(state_->core.get(), address));
-}
-
-uint32_t HandheldCore::Read32(uint32_t address) const {
-    return state_->core->busRead32(state_->core.get(), address);
 }
 
 std::vector<uint8_t> HandheldCore::ReadBytes(uint32_t address, size_t count) const {

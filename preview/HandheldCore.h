@@ -47,12 +47,8 @@ public:
     // Runs `count` whole display refreshes; each ends at the start of the next v-blank.
     // The sound they produce is kept until TakeSound.
     void RunRefreshes(uint32_t count);
-    // Runs one CPU instruction (a halted CPU moves on to its next event).
-    void StepInstruction();
     // Refreshes completed since power-on.
     uint32_t RefreshCount() const;
-    // CPU cycles at 2^24 Hz since power-on.
-    uint64_t CycleCount() const;
     // True once the core has stopped on an undefined instruction or a jump into nowhere.
     bool Crashed() const;
 
@@ -68,7 +64,6 @@ public:
     // Bus reads as the CPU sees them, at any address.
     uint8_t Read8(uint32_t address) const;
     uint16_t Read16(uint32_t address) const;
-    uint32_t Read32(uint32_t address) const;
     std::vector<uint8_t> ReadBytes(uint32_t address, size_t count) const;
 
     // Keys held down from now on (HandheldKey bits), until released.
