@@ -54,6 +54,23 @@ void CodebookSearch::Index(std::array<std::pair<int32_t, int>, kSlots>& order, s
         slot_[i] = uint8_t(slot);
         Place(group_[i / kGroup], i % kGroup, vectors[slot]);
     }
+    if (count_ == 0) return;
+    bucketBase_ = key_[0];
+    bucketShift_ = 0;
+    while (((key_[count_ - 1] - bucketBase_) >> bucketShift_) >= kBuckets) ++bucketShift_;
+    int entry = 0;
+    for (int bucket = 0; bucket <= kBuckets; ++bucket) {
+        while (entry < count_ && ((key_[entry] - bucketBase_) >> bucketShift_) < bucket) ++entry;
+        bucketStart_[bucket] = uint16_t(entry);
+    }
+}
+
+// The first entry whose key is not below `key`, or count_.
+int CodebookSearch::FirstNotBelow(int32_t key) const {
+    if (key <= bucketBase_) return 0;
+    int entry = bucketStart_[std::min((key - bucketBase_) >> bucketShift_, kBuckets)];
+    while (entry < count_ && key_[entry] < key) ++entry;
+    return entry;
 }
 
 void CodebookSearch::GroupDistances(const Group& group, const Group& query, int32_t* distances) const {
@@ -87,11 +104,9 @@ VqMatch CodebookSearch::Nearest(const VqVector& query) const {
     Group replicated;
     for (int i = 0; i < kGroup; ++i) Place(replicated, i, query);
     const int32_t key = VqKey(query);
-    // The first entry whose key is not below the query's (branch-free: the loop always runs
-    // the same steps). Any start would give the same answer; this one is the quickest.
-    int start = 0;
-    for (int step = kSlots / 2; step > 0; step /= 2)
-        if (start + step <= count_ && key_[start + step - 1] < key) start += step;
+    // Starting where the query's key falls finds the nearest entry soonest. Between entries at
+    // the same distance the one visited first wins.
+    const int start = FirstNotBelow(key);
 
     int32_t best = std::numeric_limits<int32_t>::max();
     int bestIndex = 0;

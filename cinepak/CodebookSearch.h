@@ -30,6 +30,8 @@ public:
 private:
     static constexpr int kGroup = 4;
     static constexpr int kGroups = kSlots / kGroup;
+    // Keys are bucketed to find a query's place among the entries with a step or two.
+    static constexpr int kBuckets = 128;
 
     // The distance 9 sum(dW^2) + 42 dU^2 + 56 dV^2 as sums of products of 16-bit values:
     // (3 dW0)^2 + (3 dW1)^2, (3 dW2)^2 + (3 dW3)^2 and (6 dU)(7 dU) + (7 dV)(8 dV). Each group
@@ -43,10 +45,14 @@ private:
 
     void Index(std::array<std::pair<int32_t, int>, kSlots>& order, std::span<const VqVector> vectors);
     void GroupDistances(const Group& group, const Group& query, int32_t* distances) const;
+    int FirstNotBelow(int32_t key) const;
 
     int count_ = 0;
     int groups_ = 0;
     std::array<int32_t, kSlots> key_{};
+    int32_t bucketBase_ = 0;  // key_[0]
+    int bucketShift_ = 0;
+    std::array<uint16_t, kBuckets + 1> bucketStart_{};  // first entry of each bucket or a later one
     std::array<uint8_t, kSlots> slot_{};
     std::array<Group, kGroups> group_{};
 };

@@ -58,16 +58,10 @@ public:
     const CostRange& SameGrowth() const { return sameGrowth_; }
 
 private:
-    // A training vector with its weighted square sum(weight x^2), which sums of vectors need.
-    struct PoolVector {
-        VqVector v;
-        int32_t weightedSquare = 0;  // at most about 1.5e8
-    };
     struct Moments {
-        std::array<int64_t, 6> sum{};
-        int64_t weightedSquares = 0;
-        int64_t count = 0;
-        void Add(const PoolVector& p);
+        VqSums sums;
+        std::array<int64_t, 6> squares{};  // of each component
+        void Add(const VqVector& v);
         Moments operator-(const Moments& part) const;
         double Distortion() const;  // of the vectors around their mean, in VqDistance units
     };
@@ -84,11 +78,13 @@ private:
 
     Split PlanSplit(const Cluster& cluster);
     template <typename Below>
+    VqSums SumBelow(const Cluster& cluster, Below isBelow) const;
+    template <typename Below>
     uint32_t Partition(const Cluster& cluster, Below isBelow, Moments& below);
     void Grow(std::span<const VqVector> training, const VqParams& params);
     void AddLeaf(uint32_t begin, uint32_t end, const Moments& moments);
 
-    std::vector<PoolVector> pool_;    // the training vectors, grouped by cluster
+    std::vector<VqVector> pool_;      // the training vectors, grouped by cluster
     std::vector<Cluster> leaves_;     // heap by distortion
     std::vector<Cluster> finished_;   // leaves that no split pays for
     CodebookSearch search_;
