@@ -49,8 +49,9 @@ public:
     explicit PreviewCommand(CLI::App& parent)
         : app_(parent.add_subcommand("preview", "Run an image on the mGBA core: contact sheet, frames and sound")) {
         app_->add_option("image", path_, "The cartridge image (.gba)")->required();
-        app_->add_option("--seconds", seconds_, "How long to run (default: one pass of the movie)")
-            ->check(CLI::PositiveNumber);
+        // An hour keeps the sound file far below the 4 GiB a WAV file can hold.
+        app_->add_option("--seconds", seconds_, "How long to run, up to an hour (default: one pass of the movie)")
+            ->check(CLI::Range(0.01, 3600.0));
         app_->add_option("--out", out_, "Folder for the files (default: the current folder)");
         app_->add_flag("--every-frame", everyFrame_, "Also write every newly shown frame as a PNG file");
         app_->add_flag("--json", json_, "Print the summary as JSON");

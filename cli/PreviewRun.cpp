@@ -32,10 +32,11 @@ private:
 };
 
 // Follows the status block from refresh to refresh: a new (pass, record) pair on the
-// screen is a newly shown frame.
+// screen is a newly shown frame. Before the first pass the block is not written yet.
 class ShownFrames {
 public:
     bool Update(const player_layout::PlayerStatus& status) {
+        if (status.passCount == 0) return false;
         if (status.passCount != pass_) {
             lateBefore_ += late_;
             late_ = 0;
