@@ -93,6 +93,14 @@ TEST_F(Preview, EveryFrameWritesOneFilePerShownFrame) {
     EXPECT_GE(files, 5u);
 }
 
+TEST_F(Preview, NothingCountsAsShownBeforeThePlayerHasStarted) {
+    const CliResult result = RunCli({"preview", image_, "--seconds", "0.02", "--out", scratch_.path().string(), "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const json summary = json::parse(result.out);
+    EXPECT_EQ(summary["refreshes"], 2);
+    EXPECT_EQ(summary["framesShown"], 0);
+}
+
 TEST_F(Preview, ANonImageIsRefused) {
     const std::string text = scratch_.Write("notes.gba", std::vector<uint8_t>(300, 'x'));
     const CliResult result = RunCli({"preview", text, "--seconds", "0.1", "--out", scratch_.path().string()});
