@@ -13,6 +13,7 @@
 
 #include "cinepak/CinepakColour.h"
 #include "cinepak/CodebookSearch.h"
+#include "cinepak/PlaneCut.h"
 
 namespace cinepak {
 
@@ -61,7 +62,7 @@ private:
     struct Moments {
         VqSums sums;
         std::array<int64_t, 6> squares{};  // of each component
-        void Add(const VqVector& v);
+        void Add(const LaneVector& v);
         Moments operator-(const Moments& part) const;
         double Distortion() const;  // of the vectors around their mean, in VqDistance units
     };
@@ -77,14 +78,14 @@ private:
     };
 
     Split PlanSplit(const Cluster& cluster);
-    template <typename Below>
-    VqSums SumBelow(const Cluster& cluster, Below isBelow) const;
-    template <typename Below>
-    uint32_t Partition(const Cluster& cluster, Below isBelow, Moments& below);
+    std::span<LaneVector> Members(const Cluster& cluster) {
+        return std::span(pool_).subspan(cluster.begin, cluster.end - cluster.begin);
+    }
     void Grow(std::span<const VqVector> training, const VqParams& params);
     void AddLeaf(uint32_t begin, uint32_t end, const Moments& moments);
 
-    std::vector<VqVector> pool_;      // the training vectors, grouped by cluster
+    std::vector<LaneVector> pool_;    // the training vectors, grouped by cluster
+    std::vector<LaneVector> scratch_;  // as long as pool_
     std::vector<Cluster> leaves_;     // heap by distortion
     std::vector<Cluster> finished_;   // leaves that no split pays for
     CodebookSearch search_;

@@ -1,11 +1,14 @@
 // The compressor's parts checked on their own: the byte layout of hand-made frames, the
-// decoder's colour arithmetic on worked figures, and the nearest search against brute force.
+// decoder's colour arithmetic on worked figures, and the nearest search and the plane cuts of
+// codebook growth against brute force.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "cinepak/CinepakWriter.h"
 #include "cinepak/CodebookSearch.h"
+#include "cinepak/PlaneCut.h"
 #include "cinepak/VectorQuantizer.h"
 #include "tests/cinepak/CinepakTestSupport.h"
 
@@ -148,4 +151,82 @@ TEST(CinepakParts, QuantiserFindsDistinctClustersExactly) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(members[i], 50);
     // An entry must pay for itself: with a high enough cost, one entry serves all.
     EXPECT_EQ(quantizer.Train(training, {1e12, kSlots, 2}, entries, members), 1);
+}
+
+TEST(CinepakParts, PlaneCutsAgreeWithBruteForce) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> component(-32768, 32767), normal(-8191, 8191), threshold(-1 << 29, 1 << 29);
+    const auto below = [](const LaneVector& v, const Plane& plane) {
+        int64_t side = 0;
+        for (int d = 0; d < 6; ++d) side += int64_t(plane.normal[d]) * v.c[d];
+        return side < plane.threshold;
+    };
+    // Sizes around the four-at-a-time steps; extreme components as well as ordinary ones.
+    for (const size_t size : {1, 3, 4, 7, 64, 1001}) {
+        std::vector<LaneVector> vectors(size);
+        for (LaneVector& v : vectors)
+            for (int d = 0; d < 6; ++d)
+                v.c[d] = int16_t(random() % 4 == 0 ? (random() % 2 ? 32767 : -32768) : component(random));
+        for (int trial = 0; trial < 20; ++trial) {
+            Plane plane;
+            for (int d = 0; d < 6; ++d) plane.normal[d] = int16_t(normal(random));
+            plane.threshold = threshold(random);
+            VqSums expected;
+            for (const LaneVector& v : vectors)
+                if (below(v, plane)) {
+                    for (int d = 0; d < 6; ++d) expected.sum[d] += v.c[d];
+                    ++expected.count;
+                }
+            const VqSums sums = SumBelow(vectors, plane);
+            ASSERT_EQ(sums.count, expected.count);
+            ASSERT_EQ(sums.sum, expected.sum);
+
+            std::vector<LaneVector> moved = vectors, scratch(size);
+            ASSERT_EQ(PartitionBelow(moved, plane, scratch), size_t(expected.count));
+            for (size_t i = 0; i < size; ++i) ASSERT_EQ(below(moved[i], plane), i < size_t(expected.count));
+            const auto order = [](const LaneVector& a, const LaneVector& b) { return a.c < b.c; };
+            std::vector<LaneVector> before = vectors;
+            std::sort(before.begin(), before.end(), order);
+            std::sort(moved.begin(), moved.end(), order);
+            ASSERT_TRUE(std::equal(before.begin(), before.end(), moved.begin(),
+                                   [](const LaneVector& a, const LaneVector& b) { return a.c == b.c; }));
+        }
+    }
+}
+
+TEST(CinepakParts, CutPlanesSeparateAsTheyShould) {
+    // Component 2 of 1, 2, 3, 4 has the mean 2.5; of -3, -2 the mean -2.5.
+    const Plane positive = MeanPlane(2, 10, 4);
+    const Plane negative = MeanPlane(2, -5, 2);
+    for (const auto& [value, plane, expected] :
+         {std::tuple{2, positive, true}, {3, positive, false}, {-3, negative, true}, {-2, negative, false}}) {
+        LaneVector v;
+        v.c[2] = int16_t(value);
+        EXPECT_EQ(SumBelow(std::span(&v, 1), plane).count, expected ? 1 : 0) << value;
+    }
+
+    // Vectors clearly nearer (under the weighted distance) to one of two means fall on its side.
+    std::mt19937 random(12);
+    std::uniform_int_distribution<int> component(-700, 2100);
+    for (int trial = 0; trial < 200; ++trial) {
+        VqSums left, right;
+        left.count = 3;
+        right.count = 5;
+        for (int d = 0; d < 6; ++d) {
+            left.sum[d] = 3 * component(random);
+            right.sum[d] = 5 * component(random);
+        }
+        const Plane plane = Bisector(left, right);
+        for (int probe = 0; probe < 20; ++probe) {
+            LaneVector v;
+            double toLeft = 0, toRight = 0;
+            for (int d = 0; d < 6; ++d) {
+                v.c[d] = int16_t(component(random));
+                toLeft += kVqWeights[d] * std::pow(v.c[d] - left.sum[d] / 3.0, 2);
+                toRight += kVqWeights[d] * std::pow(v.c[d] - right.sum[d] / 5.0, 2);
+            }
+            if (std::abs(toLeft - toRight) < 0.01 * (toLeft + toRight)) continue;  // near the plane: rounding decides
+            EXPECT_EQ(SumBelow(std::span(&v, 1), plane).count, toLeft < toRight ? 1 : 0);
+        }
+    }
 }
