@@ -2,18 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 
-#include "tests/player/CinepakOracle.h"
 #include "tests/player/FfmpegCinepakRecords.h"
 #include "tests/player/OurCinepakRecords.h"
-#include "tests/player/PlayerRun.h"
+#include "tests/player/ShownFrames.h"
 #include "tests/player/TestCartridge.h"
 #include "tests/player/TestPictures.h"
 
 namespace {
-
-using player_layout::kNoRecord;
 
 struct PictureSize {
     int width;
@@ -24,29 +20,14 @@ std::string SizeName(const ::testing::TestParamInfo<PictureSize>& info) {
     return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
 }
 
-// Runs the first pass of `movie` one refresh at a time; on every refresh with a record on
-// the screen, the screen must be the oracle's decode of that record.
+// Every refresh of the first pass that shows a record shows the oracle's decode of it.
 void ExpectEveryShownFrameMatches(const TestMovie& movie) {
-    CinepakOracle oracle(movie.width, movie.height);
-    std::vector<std::vector<uint16_t>> expected;
-    for (const FrameRecord& record : movie.records)
-        expected.push_back(ExpectedScreen(oracle.Decode(record), movie.width, movie.height));
-
-    PlayerRun run(CartridgeImage(WriteMovieStream(movie)));
-    ASSERT_TRUE(run.Started());
-    ASSERT_TRUE(run.RunUntilPass(1));
-    std::set<uint32_t> checked;
-    for (uint32_t refresh = 0; refresh < 4 * movie.records.size() + 10; ++refresh) {
-        const player_layout::PlayerStatus status = run.Refresh();
-        if (status.passCount != 1) break;
-        if (status.shownRecord == kNoRecord) continue;
-        ASSERT_LT(status.shownRecord, expected.size());
-        const std::string difference = ScreenDifference(run.core().ScreenBgr555(), expected[status.shownRecord]);
-        EXPECT_EQ(difference, "") << "record " << status.shownRecord << " at pass refresh " << status.refreshCount;
-        checked.insert(status.shownRecord);
-    }
-    EXPECT_EQ(checked.size(), movie.records.size()) << "records that never reached the screen";
-    EXPECT_FALSE(run.core().Crashed());
+    const ShownFramesCheck check =
+        CheckShownFrames(CartridgeImage(WriteMovieStream(movie)), movie.records, movie.width, movie.height);
+    ASSERT_TRUE(check.started);
+    for (const std::string& difference : check.differences) ADD_FAILURE() << difference;
+    EXPECT_EQ(check.recordsShown, movie.records.size()) << "records that never reached the screen";
+    EXPECT_FALSE(check.crashed);
 }
 
 class PlayerPictures : public ::testing::TestWithParam<PictureSize> {
