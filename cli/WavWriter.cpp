@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstring>
 
-#include "cli/FfmpegHandles.h"
+#include "source/FfmpegHandles.h"
 
 namespace {
 
@@ -13,13 +13,13 @@ constexpr int kChannels = 2;
 constexpr int kBytesPerFrame = kChannels * 2;
 
 std::string Failed(const char* what, int status) {
-    return fmt::format("WAV {}: {}", what, FfmpegErrorText(status));
+    return fmt::format("WAV {}: {}", what, ffmpeg::ErrorText(status));
 }
 
 }  // namespace
 
 void WavWriter::FormatDeleter::operator()(AVFormatContext* context) const {
-    OutputFormatFree{}(context);
+    ffmpeg::OutputFormatDeleter{}(context);
 }
 
 WavWriter::WavWriter() = default;
@@ -42,7 +42,7 @@ std::string WavWriter::Open(const std::string& path, int sampleRateHz) {
     par->bit_rate = int64_t(sampleRateHz) * kBytesPerFrame * 8;
     stream->time_base = {1, sampleRateHz};
     if (int status = avio_open(&context->pb, path.c_str(), AVIO_FLAG_WRITE); status < 0)
-        return fmt::format("cannot create {}: {}", path, FfmpegErrorText(status));
+        return fmt::format("cannot create {}: {}", path, ffmpeg::ErrorText(status));
     if (int status = avformat_write_header(context, nullptr); status < 0) return Failed("header", status);
     samplesWritten_ = 0;
     return {};
@@ -51,7 +51,7 @@ std::string WavWriter::Open(const std::string& path, int sampleRateHz) {
 std::string WavWriter::Append(std::span<const int16_t> stereo) {
     if (!format_) return "WAV file not open";
     if (stereo.empty()) return {};
-    PacketPtr packet(av_packet_alloc());
+    ffmpeg::PacketPtr packet(av_packet_alloc());
     if (!packet || av_new_packet(packet.get(), int(stereo.size_bytes())) < 0) return "out of memory";
     static_assert(std::endian::native == std::endian::little, "WAV samples are little-endian");
     std::memcpy(packet->data, stereo.data(), stereo.size_bytes());

@@ -17,6 +17,7 @@ extern "C" {
 }
 
 #include "bench/cinepak/BenchContent.h"
+#include "source/FfmpegHandles.h"
 #include "cinepak/CinepakCompressor.h"
 #include "tests/cinepak/oracle/FfmpegCinepak.h"
 
@@ -42,17 +43,11 @@ struct Result {
     double psnr = 0;  // mean of the frames' PSNR
 };
 
-struct ContextFree {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-
 // FFmpeg's encoder at lambda `quality` - 1 (0: its default), one strip, one key frame.
 bool RunFfmpeg(const Frames& frames, int quality, Result& result) {
     const AVCodec* codec = avcodec_find_encoder_by_name("cinepak");
     if (!codec) return false;
-    std::unique_ptr<AVCodecContext, ContextFree> context(avcodec_alloc_context3(codec));
+    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
     context->width = kWidth;
     context->height = kHeight;
     context->pix_fmt = AV_PIX_FMT_RGB24;
@@ -63,9 +58,9 @@ bool RunFfmpeg(const Frames& frames, int quality, Result& result) {
     av_opt_set_int(context->priv_data, "max_strips", 1, 0);
     if (avcodec_open2(context.get(), codec, nullptr) < 0) return false;
 
-    std::vector<std::unique_ptr<AVFrame, ContextFree>> pictures;
+    std::vector<ffmpeg::FramePtr> pictures;
     for (size_t k = 0; k < frames.size(); ++k) {
-        std::unique_ptr<AVFrame, ContextFree> picture(av_frame_alloc());
+        ffmpeg::FramePtr picture(av_frame_alloc());
         picture->format = AV_PIX_FMT_RGB24;
         picture->width = kWidth;
         picture->height = kHeight;
@@ -76,7 +71,7 @@ bool RunFfmpeg(const Frames& frames, int quality, Result& result) {
         picture->quality = quality;
         pictures.push_back(std::move(picture));
     }
-    std::unique_ptr<AVPacket, ContextFree> packet(av_packet_alloc());
+    ffmpeg::PacketPtr packet(av_packet_alloc());
     const auto drain = [&] {
         while (avcodec_receive_packet(context.get(), packet.get()) == 0) {
             result.packets.emplace_back(packet->data, packet->data + packet->size);

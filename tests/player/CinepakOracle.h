@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/player/FfmpegHandles.h"
+#include "source/FfmpegHandles.h"
 #include "tests/player/FrameRecord.h"
 
 class CinepakOracle {
@@ -20,7 +20,7 @@ private:
 
     int width_;
     int height_;
-    CodecContextPtr decoder_;
-    FramePtr picture_;
-    PacketPtr packet_;
+    ffmpeg::CodecContextPtr decoder_;
+    ffmpeg::FramePtr picture_;
+    ffmpeg::PacketPtr packet_;
 };

@@ -8,7 +8,7 @@ extern "C" {
 #include <stdexcept>
 
 #include "tests/player/CinepakFrameRecord.h"
-#include "tests/player/FfmpegHandles.h"
+#include "source/FfmpegHandles.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ std::vector<FrameRecord> EncodeWithFfmpegCinepak(std::span<const std::vector<uin
                                                  int keyInterval) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_CINEPAK);
     if (!codec) throw std::runtime_error("FFmpeg has no Cinepak encoder");
-    CodecContextPtr encoder(avcodec_alloc_context3(codec));
-    FramePtr frame(av_frame_alloc());
-    PacketPtr packet(av_packet_alloc());
+    ffmpeg::CodecContextPtr encoder(avcodec_alloc_context3(codec));
+    ffmpeg::FramePtr frame(av_frame_alloc());
+    ffmpeg::PacketPtr packet(av_packet_alloc());
     if (!encoder || !frame || !packet) throw std::bad_alloc();
     encoder->width = width;
     encoder->height = height;

@@ -1,5 +1,7 @@
 #include "tests/source/FixtureMovies.h"
 
+#include "source/FfmpegHandles.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
@@ -13,31 +15,12 @@ extern "C" {
 
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* context) const {
-        if (context->pb) avio_closep(&context->pb);
-        avformat_free_context(context);
-    }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct SwsCloser {
-    void operator()(SwsContext* context) const { sws_freeContext(context); }
-};
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecCloser>;
-using FramePtr = std::unique_ptr<AVFrame, FrameCloser>;
+using ffmpeg::FramePtr;
 
 constexpr int kPcmFrameSamples = 1024;
 
 struct Track {
-    CodecPtr codec;
+    ffmpeg::CodecContextPtr codec;
     AVStream* stream = nullptr;
 };
 
@@ -139,7 +122,7 @@ private:
 
     bool Send(Track& track, const AVFrame* frame) {
         if (avcodec_send_frame(track.codec.get(), frame) < 0) return Fail("encoder refused a frame"), false;
-        std::unique_ptr<AVPacket, PacketCloser> packet(av_packet_alloc());
+        ffmpeg::PacketPtr packet(av_packet_alloc());
         while (avcodec_receive_packet(track.codec.get(), packet.get()) == 0) {
             // Some video encoders leave it out; muxers then guess the last frame's length.
             if (packet->duration == 0 && &track == &video) packet->duration = 1;
@@ -243,13 +226,13 @@ private:
     const FixtureMovie& movie;
     std::string& message;
     FixtureStatus status = FixtureStatus::Failed;
-    std::unique_ptr<AVFormatContext, FormatCloser> output;
+    ffmpeg::OutputFormatPtr output;
     Track video;
     Track audio;
     std::vector<Rgb> drawn;  // the picture as drawn
     FramePtr rgb;            // the same in FFmpeg's frame
     FramePtr picture;  // the picture in the encoder's pixel format
-    std::unique_ptr<SwsContext, SwsCloser> converter;
+    ffmpeg::SwsPtr converter;
     int audioWritten = 0;
 };
 

@@ -9,14 +9,11 @@ extern "C" {
 
 namespace cinepak_test {
 
-void FfmpegDecoder::Free::operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-void FfmpegDecoder::Free::operator()(AVFrame* frame) const { av_frame_free(&frame); }
-void FfmpegDecoder::Free::operator()(AVPacket* packet) const { av_packet_free(&packet); }
 
 FfmpegDecoder::FfmpegDecoder(int width, int height) {
     const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_CINEPAK);
     if (!codec) return;
-    std::unique_ptr<AVCodecContext, Free> context(avcodec_alloc_context3(codec));
+    ffmpeg::CodecContextPtr context(avcodec_alloc_context3(codec));
     if (!context) return;
     context->width = width;
     context->height = height;

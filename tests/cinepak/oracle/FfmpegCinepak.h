@@ -5,9 +5,7 @@
 #include <span>
 #include <vector>
 
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
+#include "source/FfmpegHandles.h"
 
 namespace cinepak_test {
 
@@ -21,14 +19,9 @@ public:
     std::vector<uint8_t> Decode(std::span<const uint8_t> frame);
 
 private:
-    struct Free {
-        void operator()(AVCodecContext* context) const;
-        void operator()(AVFrame* frame) const;
-        void operator()(AVPacket* packet) const;
-    };
-    std::unique_ptr<AVCodecContext, Free> context_;
-    std::unique_ptr<AVFrame, Free> frame_;
-    std::unique_ptr<AVPacket, Free> packet_;
+    ffmpeg::CodecContextPtr context_;
+    ffmpeg::FramePtr frame_;
+    ffmpeg::PacketPtr packet_;
     std::vector<uint8_t> padded_;
 };
 
