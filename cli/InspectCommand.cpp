@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "cli/CartridgeHeader.h"
+#include "job/CartridgeHeader.h"
 #include "cli/CliCommand.h"
 #include "cli/ImageFile.h"
 #include "cli/StreamSummary.h"

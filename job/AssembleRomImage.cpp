@@ -10,13 +10,11 @@
 #include <span>
 #include <vector>
 
+#include "job/CartridgeHeader.h"
 #include "platform/Cp932.h"
 #include "resources/Resources.h"
 
 namespace {
-
-constexpr size_t kComplementOffset = 0xBD;
-constexpr size_t kHeaderSumFrom = 0xA0;
 
 class FileDescriptor {
 public:
@@ -54,26 +52,22 @@ bool ReadAll(int fd, std::span<uint8_t> bytes) {
     return true;
 }
 
-std::array<uint8_t, kTitleBytes> TitleField(const std::string& romName) {
-    std::array<uint8_t, kTitleBytes> field{};
+// The player's header with the ROM name in its title field, zero-filled, and the complement
+// check byte made anew: the handheld refuses a cartridge whose header sum is wrong.
+std::array<uint8_t, kCartridgeHeaderBytes> TitledHeader(std::span<const uint8_t> player, const std::string& romName) {
+    std::array<uint8_t, kCartridgeHeaderBytes> header;
+    std::copy_n(player.begin(), header.size(), header.begin());
     const std::string bytes = Utf8ToCp932(romName).value_or(romName);
-    std::copy_n(bytes.begin(), std::min(bytes.size(), field.size()), field.begin());
-    return field;
-}
-
-// The handheld refuses a cartridge whose header sum is wrong, so a new title needs a new check byte.
-uint8_t HeaderComplement(std::span<const uint8_t> player, const std::array<uint8_t, kTitleBytes>& title) {
-    unsigned sum = 0;
-    for (size_t at = kHeaderSumFrom; at < kComplementOffset; ++at)
-        sum += at >= kTitleOffset && at < kTitleOffset + kTitleBytes ? title[at - kTitleOffset] : player[at];
-    return uint8_t(-(sum + 0x19));
+    std::fill_n(header.begin() + kTitleOffset, kTitleBytes, 0);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), kTitleBytes), header.begin() + kTitleOffset);
+    header[kComplementOffset] = HeaderComplement(header);
+    return header;
 }
 
 bool WriteTitle(int fd, std::span<const uint8_t> player, const std::string& romName) {
-    const std::array<uint8_t, kTitleBytes> title = TitleField(romName);
-    const uint8_t complement = HeaderComplement(player, title);
-    return pwrite(fd, title.data(), title.size(), kTitleOffset) == ssize_t(title.size()) &&
-           pwrite(fd, &complement, 1, kComplementOffset) == 1;
+    const auto header = TitledHeader(player, romName);
+    return pwrite(fd, header.data() + kTitleOffset, kTitleBytes, kTitleOffset) == ssize_t(kTitleBytes) &&
+           pwrite(fd, header.data() + kComplementOffset, 1, kComplementOffset) == 1;
 }
 
 // Steps after the player image is written: append the stream, then the title.
@@ -101,7 +95,7 @@ int AppendStream(int output, std::span<const uint8_t> player, const ConversionRe
 
 int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
     const auto player = FindModuleResource("BINARY", 130);
-    if (!player || player->size() <= kComplementOffset) return kPlayerNotWritten;
+    if (!player || player->size() < kCartridgeHeaderBytes) return kPlayerNotWritten;
     const FileDescriptor output(open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!output.valid()) return kOutputNotCreated;
     if (!WriteAll(output.get(), *player)) return kPlayerNotWritten;

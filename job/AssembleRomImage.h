@@ -14,8 +14,6 @@ inline constexpr int kStreamNotRead = 1006;
 inline constexpr int kStreamNotWritten = 1007;
 
 inline constexpr size_t kCartridgeLimitBytes = 33'554'432;  // the handheld's cartridge address space
-inline constexpr size_t kTitleOffset = 160;
-inline constexpr size_t kTitleBytes = 12;
 
 // Returns 0 or one of the codes above; reads request.outputPath and request.romName.
 int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath);

@@ -1,16 +1,12 @@
-#include "cli/CartridgeHeader.h"
+#include "job/CartridgeHeader.h"
 
 #include <fmt/format.h>
 
 namespace {
 
-constexpr size_t kHeaderBytes = 0xC0;
 constexpr size_t kLogoOffset = 4;
 constexpr size_t kLogoBytes = 156;
-constexpr size_t kTitleOffset = 0xA0;
-constexpr size_t kTitleBytes = 12;
 constexpr size_t kFixedByteOffset = 0xB2;
-constexpr size_t kComplementOffset = 0xBD;
 // CRC-16/MODBUS of the boot logo the handheld compares; the logo's own published check value.
 constexpr uint16_t kLogoCrc = 0xCF56;
 
@@ -45,19 +41,23 @@ std::string FirstFailure(const CartridgeHeaderCheck& check) {
 
 }  // namespace
 
+uint8_t HeaderComplement(std::span<const uint8_t> header) {
+    unsigned sum = 0;
+    for (size_t at = kTitleOffset; at < kComplementOffset; ++at) sum += header[at];
+    return uint8_t(-(sum + 0x19));
+}
+
 CartridgeHeaderCheck CheckCartridgeHeader(std::span<const uint8_t> image) {
     CartridgeHeaderCheck check;
-    if (image.size() < kHeaderBytes) {
+    if (image.size() < kCartridgeHeaderBytes) {
         check.error = fmt::format("an image of {} bytes is shorter than the {}-byte cartridge header", image.size(),
-                                  kHeaderBytes);
+                                  kCartridgeHeaderBytes);
         return check;
     }
     check.entryIsBranch = image[3] == 0xEA;
     check.logoOk = Crc16Modbus(image.subspan(kLogoOffset, kLogoBytes)) == kLogoCrc;
     check.fixedByteOk = image[kFixedByteOffset] == 0x96;
-    unsigned sum = 0;
-    for (size_t at = kTitleOffset; at < kComplementOffset; ++at) sum += image[at];
-    check.expectedComplement = uint8_t(-(sum + 0x19));
+    check.expectedComplement = HeaderComplement(image);
     check.complement = image[kComplementOffset];
     check.complementOk = check.complement == check.expectedComplement;
     check.title = PrintableTitle(image.subspan(kTitleOffset, kTitleBytes));
