@@ -73,18 +73,25 @@ int CodebookSearch::FirstNotBelow(int32_t key) const {
     return entry;
 }
 
-void CodebookSearch::GroupDistances(const Group& group, const Group& query, int32_t* distances) const {
+bool CodebookSearch::GroupDistances(const Group& group, const Group& query, int32_t best, int32_t* distances) const {
 #if defined(__SSE2__)
-    const auto load = [](const std::array<int16_t, 2 * kGroup>& values) {
-        return _mm_load_si128(reinterpret_cast<const __m128i*>(values.data()));
-    };
-    const __m128i w01 = _mm_sub_epi16(load(query.w01), load(group.w01));
-    const __m128i w23 = _mm_sub_epi16(load(query.w23), load(group.w23));
-    const __m128i uvLeft = _mm_sub_epi16(load(query.uvLeft), load(group.uvLeft));
-    const __m128i uvRight = _mm_sub_epi16(load(query.uvRight), load(group.uvRight));
-    const __m128i sum = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(w01, w01), _mm_madd_epi16(w23, w23)),
-                                      _mm_madd_epi16(uvLeft, uvRight));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(distances), sum);
+    const __m128i bound = _mm_set1_epi32(best);
+    __m128i closer = _mm_setzero_si128();
+    // Four entries to a register.
+    for (int part = 0; part < kGroup / 4; ++part) {
+        const auto load = [part](const std::array<int16_t, 2 * kGroup>& values) {
+            return _mm_load_si128(reinterpret_cast<const __m128i*>(values.data() + 8 * part));
+        };
+        const __m128i w01 = _mm_sub_epi16(load(query.w01), load(group.w01));
+        const __m128i w23 = _mm_sub_epi16(load(query.w23), load(group.w23));
+        const __m128i uvLeft = _mm_sub_epi16(load(query.uvLeft), load(group.uvLeft));
+        const __m128i uvRight = _mm_sub_epi16(load(query.uvRight), load(group.uvRight));
+        const __m128i sum = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(w01, w01), _mm_madd_epi16(w23, w23)),
+                                          _mm_madd_epi16(uvLeft, uvRight));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(distances + 4 * part), sum);
+        closer = _mm_or_si128(closer, _mm_cmplt_epi32(sum, bound));
+    }
+    return _mm_movemask_epi8(closer) != 0;
 #else
     for (int i = 0; i < kGroup; ++i) {
         int32_t sum = 0;
@@ -96,6 +103,7 @@ void CodebookSearch::GroupDistances(const Group& group, const Group& query, int3
         }
         distances[i] = sum;
     }
+    return *std::min_element(distances, distances + kGroup) < best;
 #endif
 }
 
@@ -112,8 +120,7 @@ VqMatch CodebookSearch::Nearest(const VqVector& query) const {
     int bestIndex = 0;
     const auto visit = [&](int group) {
         alignas(16) std::array<int32_t, kGroup> distances;
-        GroupDistances(group_[group], replicated, distances.data());
-        if (std::min(std::min(distances[0], distances[1]), std::min(distances[2], distances[3])) >= best) return;
+        if (!GroupDistances(group_[group], replicated, best, distances.data())) return;
         for (int i = 0; i < kGroup; ++i)
             if (distances[i] < best) {
                 best = distances[i];

@@ -1,9 +1,10 @@
 #pragma once
 // Exact nearest-entry search over at most 256 codebook vectors. Entries are kept sorted by
-// their luma key in groups of four; the search walks outwards from the query's key, a group at
+// their luma key in groups of eight; the search walks outwards from the query's key, a group at
 // a time, and stops on each side once the key difference alone rules out every further entry.
-// A group's four distances are worked out together (SSE2 where the machine has it), with
-// exact integer arithmetic either way, so every path gives the same answers.
+// A group's eight distances are worked out together (SSE2 where the machine has it, four to a
+// register), with exact integer arithmetic either way, so every path gives the same answers.
+// Groups of eight visit fewer groups than groups of four, and each visit branches once.
 #include <array>
 #include <cstdint>
 #include <span>
@@ -28,7 +29,7 @@ public:
     VqMatch Nearest(const VqVector& query) const;
 
 private:
-    static constexpr int kGroup = 4;
+    static constexpr int kGroup = 8;  // a multiple of 4
     static constexpr int kGroups = kSlots / kGroup;
     // Keys are bucketed to find a query's place among the entries with a step or two.
     static constexpr int kBuckets = 128;
@@ -44,7 +45,8 @@ private:
     };
 
     void Index(std::array<std::pair<int32_t, int>, kSlots>& order, std::span<const VqVector> vectors);
-    void GroupDistances(const Group& group, const Group& query, int32_t* distances) const;
+    // Works out the group's distances; false when none is below `best`.
+    bool GroupDistances(const Group& group, const Group& query, int32_t best, int32_t* distances) const;
     int FirstNotBelow(int32_t key) const;
 
     int count_ = 0;
