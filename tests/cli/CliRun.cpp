@@ -25,7 +25,7 @@ std::string ReadText(const std::filesystem::path& path) {
 
 CliResult RunCli(const std::vector<std::string>& arguments) {
     const ScratchFolder scratch;
-    const std::filesystem::path errors = scratch.path() / "stderr";
+    const std::filesystem::path errors = scratch.Path() / "stderr";
     std::string command = Quoted(KAVRO_CLI_PATH);
     for (const std::string& argument : arguments) command += " " + Quoted(argument);
     command += " 2>" + Quoted(errors.string());
@@ -38,23 +38,4 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.err = ReadText(errors);
     return result;
-}
-
-ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kavro-cli-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("no scratch folder");
-    path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string ScratchFolder::Write(const std::string& name, std::span<const uint8_t> bytes) const {
-    const std::filesystem::path path = path_ / name;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + path.string());
-    return path.string();
 }

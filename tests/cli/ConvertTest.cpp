@@ -32,13 +32,13 @@ protected:
         movie.video->frameCount = frames;
         movie.audio = FixtureAudio{};
         movie.audio->sampleCount = 44100 * frames / 25;
-        const std::string path = (scratch.path() / ("movie-" + std::to_string(frames) + ".avi")).string();
+        const std::string path = (scratch.Path() / ("movie-" + std::to_string(frames) + ".avi")).string();
         std::string message;
         EXPECT_EQ(WriteFixtureMovie(path, movie, message), FixtureStatus::Written) << message;
         return path;
     }
 
-    std::string Output() const { return (scratch.path() / "out.gba").string(); }
+    std::string Output() const { return (scratch.Path() / "out.gba").string(); }
 
     // Converts the one-second movie with the options and answers the --json summary.
     json ConvertJson(std::vector<std::string> options) {
@@ -115,7 +115,7 @@ TEST_F(Convert, UsageErrorsExitTwoAndTouchNothing) {
 }
 
 TEST_F(Convert, FailedConversionExitsOneWithTheDialogsMessage) {
-    const CliResult result = RunCli({"convert", (scratch.path() / "none.avi").string(), Output()});
+    const CliResult result = RunCli({"convert", (scratch.Path() / "none.avi").string(), Output()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_NE(result.err.find("変換中にエラーが発生しました(4)\n"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("No such file"), std::string::npos) << result.err;
@@ -124,7 +124,7 @@ TEST_F(Convert, FailedConversionExitsOneWithTheDialogsMessage) {
 
 TEST_F(Convert, InterruptAbortsAndWritesNothing) {
     const std::string movie = Movie(500, 320, 240, AV_CODEC_ID_MJPEG);  // 20 s: long enough to interrupt
-    const std::string errors = (scratch.path() / "stderr").string();
+    const std::string errors = (scratch.Path() / "stderr").string();
     const std::string output = Output();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

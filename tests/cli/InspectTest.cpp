@@ -118,7 +118,7 @@ TEST_F(Inspect, AnotherPlayerNeedsTheStreamOffset) {
 }
 
 TEST_F(Inspect, AMissingFileIsAFailureNotDamage) {
-    const CliResult result = RunCli({"inspect", (scratch_.path() / "none.gba").string()});
+    const CliResult result = RunCli({"inspect", (scratch_.Path() / "none.gba").string()});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err, "");
 }

@@ -53,7 +53,7 @@ protected:
 };
 
 TEST_F(Preview, WritesAContactSheetAndTheSound) {
-    const fs::path out = scratch_.path() / "out";
+    const fs::path out = scratch_.Path() / "out";
     const CliResult result = RunCli({"preview", image_, "--seconds", "1", "--out", out.string(), "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const json summary = json::parse(result.out);
@@ -81,7 +81,7 @@ TEST_F(Preview, WritesAContactSheetAndTheSound) {
 }
 
 TEST_F(Preview, EveryFrameWritesOneFilePerShownFrame) {
-    const fs::path out = scratch_.path() / "frames";
+    const fs::path out = scratch_.Path() / "frames";
     const CliResult result =
         RunCli({"preview", image_, "--seconds", "0.5", "--out", out.string(), "--every-frame", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -94,7 +94,7 @@ TEST_F(Preview, EveryFrameWritesOneFilePerShownFrame) {
 }
 
 TEST_F(Preview, NothingCountsAsShownBeforeThePlayerHasStarted) {
-    const CliResult result = RunCli({"preview", image_, "--seconds", "0.02", "--out", scratch_.path().string(), "--json"});
+    const CliResult result = RunCli({"preview", image_, "--seconds", "0.02", "--out", scratch_.Path().string(), "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const json summary = json::parse(result.out);
     EXPECT_EQ(summary["refreshes"], 2);
@@ -103,7 +103,7 @@ TEST_F(Preview, NothingCountsAsShownBeforeThePlayerHasStarted) {
 
 TEST_F(Preview, ANonImageIsRefused) {
     const std::string text = scratch_.Write("notes.gba", std::vector<uint8_t>(300, 'x'));
-    const CliResult result = RunCli({"preview", text, "--seconds", "0.1", "--out", scratch_.path().string()});
+    const CliResult result = RunCli({"preview", text, "--seconds", "0.1", "--out", scratch_.Path().string()});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err.find("not a cartridge image"), std::string::npos) << result.err;
 }

@@ -50,7 +50,7 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) + 1000 : -1;
     }
 
-    ScratchFolder scratch;
+    WorkerFolder scratch;
     ConversionRequest request;
     std::string streamPath;
 };

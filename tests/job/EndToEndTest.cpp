@@ -44,7 +44,7 @@ protected:
         EXPECT_GT(peak, 1000) << "the sound is silent";
     }
 
-    ScratchFolder scratch;
+    WorkerFolder scratch;
 };
 
 TEST_F(EndToEnd, AviPlaysAsDecoded) {

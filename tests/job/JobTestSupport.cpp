@@ -11,28 +11,20 @@
 #include "platform/ConvertNotify.h"
 #include "platform/RunState.h"
 
-ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kavro-job-XXXXXX").string();
-    root_ = mkdtemp(pattern.data());
-    temporary_ = root_ / "tmp";
+WorkerFolder::WorkerFolder() : temporary_(scratch_.Path() / "tmp") {
     std::filesystem::create_directory(temporary_);
-    if (const char* previous = std::getenv("TMPDIR")) {
-        hadTmpdir_ = true;
-        previousTmpdir_ = previous;
-    }
+    if (const char* previous = std::getenv("TMPDIR")) previousTmpdir_ = previous;
     setenv("TMPDIR", temporary_.c_str(), 1);
 }
 
-ScratchFolder::~ScratchFolder() {
-    if (hadTmpdir_)
-        setenv("TMPDIR", previousTmpdir_.c_str(), 1);
+WorkerFolder::~WorkerFolder() {
+    if (previousTmpdir_)
+        setenv("TMPDIR", previousTmpdir_->c_str(), 1);
     else
         unsetenv("TMPDIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
 }
 
-std::vector<std::string> ScratchFolder::LeftoverTemporaryFiles() const {
+std::vector<std::string> WorkerFolder::LeftoverTemporaryFiles() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(temporary_)) names.push_back(entry.path().filename());
     return names;

@@ -2,32 +2,33 @@
 // What the job tests share: a private temporary folder, fixture movies, and one run of the
 // worker with its completion notice.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "job/ConversionRequest.h"
 #include "platform/RecordingNotifyReceiver.h"
 #include "tests/source/FixtureMovies.h"
+#include "tests/support/ScratchFolder.h"
 
-// A fresh folder that TMPDIR points into while the object lives; removed afterwards.
-class ScratchFolder {
+// A scratch folder whose subfolder "tmp" is TMPDIR while the object lives: where the worker
+// makes its temporary stream files.
+class WorkerFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    WorkerFolder();
+    ~WorkerFolder();
+    WorkerFolder(const WorkerFolder&) = delete;
+    WorkerFolder& operator=(const WorkerFolder&) = delete;
 
-    const std::filesystem::path& Path() const { return root_; }
-    // The folder the worker makes its temporary files in.
+    const std::filesystem::path& Path() const { return scratch_.Path(); }
     const std::filesystem::path& Temporary() const { return temporary_; }
     // Names of the files left in the temporary folder.
     std::vector<std::string> LeftoverTemporaryFiles() const;
 
 private:
-    std::filesystem::path root_;
+    ScratchFolder scratch_;
     std::filesystem::path temporary_;
-    std::string previousTmpdir_;
-    bool hadTmpdir_ = false;
+    std::optional<std::string> previousTmpdir_;
 };
 
 // Writes a fixture movie into `folder` and answers its path.

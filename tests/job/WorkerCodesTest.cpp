@@ -31,7 +31,7 @@ protected:
         return run.returned;
     }
 
-    ScratchFolder scratch;
+    WorkerFolder scratch;
 };
 
 TEST_F(WorkerCodes, RejectedParametersGiveThree) {

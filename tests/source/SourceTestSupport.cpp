@@ -19,17 +19,6 @@ const int quietFFmpeg = [] {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kavro-source-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("no scratch folder");
-    path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
 HRESULT RecordingCallback::QueryInterface(const GUID& iid, void** object) {
     *object = iid == IID_IUnknown || iid == IID_ISampleGrabberCB ? this : nullptr;
     return *object ? S_OK : E_NOINTERFACE;

@@ -15,18 +15,9 @@
 #include "source/MediaSource.h"
 #include "source/SampleGrabberCB.h"
 #include "tests/source/FixtureMovies.h"
+#include "tests/support/ScratchFolder.h"
 #include "video/MovieEncoder.h"
 
-// A folder of its own for one test, removed with everything in it.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    std::string File(const std::string& name) const { return (path / name).string(); }
-
-private:
-    std::filesystem::path path;
-};
 
 // Writes a fixture movie; skips the test when FFmpeg lacks one of its encoders.
 #define WRITE_FIXTURE(path, movie)                                                       \
