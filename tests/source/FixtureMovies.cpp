@@ -84,40 +84,40 @@ private:
     }
 
     bool AddVideo() {
-        const FixtureVideo& spec = *movie.video;
-        const AVCodec* encoder = FindEncoder(spec.codec);
+        const FixtureVideo& wanted = *movie.video;
+        const AVCodec* encoder = FindEncoder(wanted.codec);
         if (!encoder) return false;
         video.codec.reset(avcodec_alloc_context3(encoder));
         AVCodecContext& codec = *video.codec;
-        codec.width = spec.width;
-        codec.height = spec.height;
-        codec.pix_fmt = PixelFormatFor(spec.codec);
-        codec.framerate = spec.frameRate;
+        codec.width = wanted.width;
+        codec.height = wanted.height;
+        codec.pix_fmt = PixelFormatFor(wanted.codec);
+        codec.framerate = wanted.frameRate;
         codec.gop_size = 12;
         // Stated for the program stream muxer, which paces its packs by it; generous for these sizes.
         codec.bit_rate = 4'000'000;
         // Fine quantisers keep the colour blocks and frame-number bits easy to read back.
-        if (spec.codec == AV_CODEC_ID_H264) {
+        if (wanted.codec == AV_CODEC_ID_H264) {
             av_opt_set(codec.priv_data, "preset", "ultrafast", 0);
             av_opt_set(codec.priv_data, "crf", "16", 0);
         } else {
             codec.flags |= AV_CODEC_FLAG_QSCALE;
             codec.global_quality = FF_QP2LAMBDA * 2;
         }
-        return OpenTrack(video, encoder, av_inv_q(spec.frameRate));
+        return OpenTrack(video, encoder, av_inv_q(wanted.frameRate));
     }
 
     bool AddAudio() {
-        const FixtureAudio& spec = *movie.audio;
-        const AVCodec* encoder = FindEncoder(spec.codec);
+        const FixtureAudio& wanted = *movie.audio;
+        const AVCodec* encoder = FindEncoder(wanted.codec);
         if (!encoder) return false;
         audio.codec.reset(avcodec_alloc_context3(encoder));
         AVCodecContext& codec = *audio.codec;
         codec.sample_fmt = SampleFormatFor(*encoder);
-        codec.sample_rate = spec.sampleRate;
-        av_channel_layout_from_mask(&codec.ch_layout, spec.channelMask);
-        if (spec.codec == AV_CODEC_ID_MP2 || spec.codec == AV_CODEC_ID_AAC) codec.bit_rate = 192000;
-        return OpenTrack(audio, encoder, AVRational{1, spec.sampleRate});
+        codec.sample_rate = wanted.sampleRate;
+        av_channel_layout_from_mask(&codec.ch_layout, wanted.channelMask);
+        if (wanted.codec == AV_CODEC_ID_MP2 || wanted.codec == AV_CODEC_ID_AAC) codec.bit_rate = 192000;
+        return OpenTrack(audio, encoder, AVRational{1, wanted.sampleRate});
     }
 
     bool Send(Track& track, const AVFrame* frame) {
@@ -134,53 +134,53 @@ private:
     }
 
     bool PrepareVideo() {
-        const FixtureVideo& spec = *movie.video;
+        const FixtureVideo& wanted = *movie.video;
         rgb.reset(av_frame_alloc());
         picture.reset(av_frame_alloc());
         rgb->format = AV_PIX_FMT_RGB24;
         picture->format = video.codec->pix_fmt;
         for (AVFrame* frame : {rgb.get(), picture.get()}) {
-            frame->width = spec.width;
-            frame->height = spec.height;
+            frame->width = wanted.width;
+            frame->height = wanted.height;
             if (av_frame_get_buffer(frame, 0) < 0) return Fail("no picture buffer"), false;
         }
-        converter.reset(sws_getContext(spec.width, spec.height, AV_PIX_FMT_RGB24, spec.width, spec.height,
+        converter.reset(sws_getContext(wanted.width, wanted.height, AV_PIX_FMT_RGB24, wanted.width, wanted.height,
                                        AVPixelFormat(picture->format), SWS_POINT, nullptr, nullptr, nullptr));
         return converter || (Fail("no converter"), false);
     }
 
     bool WriteVideoFrame(int index) {
-        const FixtureVideo& spec = *movie.video;
+        const FixtureVideo& wanted = *movie.video;
         if (av_frame_make_writable(picture.get()) < 0) return Fail("frame not writable"), false;
-        drawn.resize(size_t(spec.width) * size_t(spec.height));
-        if (spec.draw)
-            spec.draw(index, drawn);
+        drawn.resize(size_t(wanted.width) * size_t(wanted.height));
+        if (wanted.draw)
+            wanted.draw(index, drawn);
         else
-            for (int y = 0; y < spec.height; ++y)
-                for (int x = 0; x < spec.width; ++x)
-                    drawn[size_t(y) * size_t(spec.width) + size_t(x)] = FixturePixel(index, x, y, spec.width, spec.height);
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x) {
-                const Rgb pixel = drawn[size_t(y) * size_t(spec.width) + size_t(x)];
+            for (int y = 0; y < wanted.height; ++y)
+                for (int x = 0; x < wanted.width; ++x)
+                    drawn[size_t(y) * size_t(wanted.width) + size_t(x)] = FixturePixel(index, x, y, wanted.width, wanted.height);
+        for (int y = 0; y < wanted.height; ++y)
+            for (int x = 0; x < wanted.width; ++x) {
+                const Rgb pixel = drawn[size_t(y) * size_t(wanted.width) + size_t(x)];
                 uint8_t* out = rgb->data[0] + y * rgb->linesize[0] + x * 3;
                 out[0] = pixel.r;
                 out[1] = pixel.g;
                 out[2] = pixel.b;
             }
-        sws_scale(converter.get(), rgb->data, rgb->linesize, 0, spec.height, picture->data, picture->linesize);
+        sws_scale(converter.get(), rgb->data, rgb->linesize, 0, wanted.height, picture->data, picture->linesize);
         picture->pts = index;
         return Send(video, picture.get());
     }
 
     // Writes the sound up to sample `end`, so that the muxer gets both streams in step.
     bool WriteAudioUntil(int end) {
-        const FixtureAudio& spec = *movie.audio;
+        const FixtureAudio& wanted = *movie.audio;
         AVCodecContext& codec = *audio.codec;
         const int frameSamples = codec.frame_size > 0 ? codec.frame_size : kPcmFrameSamples;
         const int channels = codec.ch_layout.nb_channels;
-        end = std::min(end, spec.sampleCount);
+        end = std::min(end, wanted.sampleCount);
         FramePtr frame(av_frame_alloc());
-        while (end - audioWritten >= frameSamples || (end == spec.sampleCount && audioWritten < end)) {
+        while (end - audioWritten >= frameSamples || (end == wanted.sampleCount && audioWritten < end)) {
             frame->nb_samples = std::min(frameSamples, end - audioWritten);
             frame->format = codec.sample_fmt;
             frame->sample_rate = codec.sample_rate;
@@ -212,10 +212,10 @@ private:
     }
 
     void Store(AVFrame& frame, int channel, int i, int index, int channels) const {
-        const FixtureAudio& spec = *movie.audio;
-        const int16_t value = FixtureSample16(spec, channel, index);
+        const FixtureAudio& wanted = *movie.audio;
+        const int16_t value = FixtureSample16(wanted, channel, index);
         switch (AVSampleFormat(frame.format)) {
-            case AV_SAMPLE_FMT_U8: frame.data[0][i * channels + channel] = FixtureSample8(spec, channel, index); break;
+            case AV_SAMPLE_FMT_U8: frame.data[0][i * channels + channel] = FixtureSample8(wanted, channel, index); break;
             case AV_SAMPLE_FMT_S16: reinterpret_cast<int16_t*>(frame.data[0])[i * channels + channel] = value; break;
             case AV_SAMPLE_FMT_S16P: reinterpret_cast<int16_t*>(frame.extended_data[channel])[i] = value; break;
             case AV_SAMPLE_FMT_FLTP: reinterpret_cast<float*>(frame.extended_data[channel])[i] = value / 32768.0f; break;
