@@ -37,6 +37,9 @@ uint32_t ExtraBits(bool intra, BlockMode from, BlockMode to) { return ModeBits(i
 // The error above which a block is a candidate for a costlier mode, at a trade-off of 1.
 double CandidateError(bool intra, BlockMode from, BlockMode to) { return ExtraBits(intra, from, to) / kCandidateSlack; }
 
+// Every entry, for evaluations that know nothing about the blocks' entries.
+std::bitset<kSlots> AllEntries() { return std::bitset<kSlots>().set(); }
+
 // Intra frames: the used entries, renumbered in slot order, become the decoder's whole codebook.
 // Returns the new number of each used slot.
 std::array<uint8_t, kSlots> RewriteIntraCodebook(const std::array<uint16_t, kSlots>& uses, const Codebook& work,
@@ -79,6 +82,7 @@ CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& opti
       blockOptions_(size_t(analysis_.Blocks())),
       modes_(size_t(analysis_.Blocks())),
       codes_(size_t(analysis_.Blocks())),
+      trainingNearest_(size_t(analysis_.Blocks()) * 4),
       lambda_(kFirstLambda) {
     v1Blocks_.reserve(size_t(analysis_.Blocks()));
     v4Blocks_.reserve(size_t(analysis_.Blocks()));
@@ -140,7 +144,7 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
     sameTraining_ = {};
     TrainIntraV1({lambda * kV1EntryCost, kSlots, options_.lloydPasses});
     sameTraining_.Meet(quantizer_.SameGrowth(), kV1EntryCost);
-    EvaluateV1();
+    EvaluateV1(AllEntries());
 
     // V4 can only pay where V1 leaves more error than its extra bits are worth.
     const double overV1 = CandidateError(true, BlockMode::V1, BlockMode::V4);
@@ -167,7 +171,7 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
         work4_.Set(slot, entries[slot]);
         usable4_[slot] = true;
     }
-    EvaluateV4();
+    EvaluateV4(AllEntries());
 }
 
 void CinepakEncoder::PlanInterBooks(double lambda) {
@@ -191,11 +195,12 @@ void CinepakEncoder::PlanInterBooks(double lambda) {
         v1Blocks_.push_back(block);
         training_.push_back(blockVectors[block]);
     }
-    sameTraining_.Meet(UpdateCodebook(training_, {lambda * kV1EntryCost, kSlots, options_.lloydPasses}, quantizer_,
-                                      search_, work1_, changed1_),
-                       kV1EntryCost);
+    const CodebookFit fit1 = UpdateCodebook(training_, {lambda * kV1EntryCost, kSlots, options_.lloydPasses},
+                                            quantizer_, search_, work1_, changed1_, trainingNearest_);
+    sameTraining_.Meet(fit1.sameGrowth, kV1EntryCost);
     usable1_ = work1_.defined | changed1_;
-    EvaluateV1();
+    for (size_t i = 0; i < v1Blocks_.size(); ++i) blockOptions_[v1Blocks_[i]].v1.index[0] = trainingNearest_[i];
+    EvaluateV1(fit1.moved);
 
     const double overSkip = CandidateError(false, BlockMode::Skip, BlockMode::V4);
     const double overV1 = CandidateError(false, BlockMode::V1, BlockMode::V4);
@@ -216,11 +221,13 @@ void CinepakEncoder::PlanInterBooks(double lambda) {
         v4Blocks_.push_back(block);
         training_.insert(training_.end(), areas.begin() + 4 * block, areas.begin() + 4 * block + 4);
     }
-    sameTraining_.Meet(UpdateCodebook(training_, {lambda * kV4EntryCost, kSlots, options_.lloydPasses}, quantizer_,
-                                      search_, work4_, changed4_),
-                       kV4EntryCost);
+    const CodebookFit fit4 = UpdateCodebook(training_, {lambda * kV4EntryCost, kSlots, options_.lloydPasses},
+                                            quantizer_, search_, work4_, changed4_, trainingNearest_);
+    sameTraining_.Meet(fit4.sameGrowth, kV4EntryCost);
     usable4_ = work4_.defined | changed4_;
-    EvaluateV4();
+    for (size_t i = 0; i < v4Blocks_.size(); ++i)
+        std::copy_n(trainingNearest_.begin() + 4 * i, 4, blockOptions_[v4Blocks_[i]].v4.index.begin());
+    EvaluateV4(fit4.moved);
 }
 
 // A Lloyd step on the blocks that chose each codebook. Their entries are the nearest usable ones
@@ -235,29 +242,34 @@ void CinepakEncoder::RefineBooks(bool intra) {
         if (modes_[block] == BlockMode::V4)
             for (int area = 0; area < 4; ++area) sums4[option.v4.index[area]].Add(areas[4 * block + area]);
     }
-    MoveToCentroids(sums1, intra ? usable1_ : changed1_, work1_);
-    MoveToCentroids(sums4, intra ? usable4_ : changed4_, work4_);
-    EvaluateV1();
-    EvaluateV4();
+    const std::bitset<kSlots> moved1 = MoveToCentroids(sums1, intra ? usable1_ : changed1_, work1_);
+    const std::bitset<kSlots> moved4 = MoveToCentroids(sums4, intra ? usable4_ : changed4_, work4_);
+    EvaluateV1(moved1);
+    EvaluateV4(moved4);
 }
 
-void CinepakEncoder::EvaluateV1() {
+bool CinepakEncoder::IndexSearches(const Codebook& book, const std::bitset<kSlots>& usable,
+                                   const std::bitset<kSlots>& moved) {
     std::array<uint8_t, kSlots> slots;
-    search_.Build(work1_.vectors, std::span(slots.data(), size_t(ListSlots(usable1_, slots))));
-    if (search_.Empty()) return;
+    search_.Build(book.vectors, std::span(slots.data(), size_t(ListSlots(usable, slots))));
+    if ((usable & ~moved).any())
+        movedSearch_.Build(book.vectors, std::span(slots.data(), size_t(ListSlots(usable & moved, slots))));
+    return !search_.Empty();
+}
+
+void CinepakEncoder::EvaluateV1(const std::bitset<kSlots>& moved) {
+    if (!IndexSearches(work1_, usable1_, moved)) return;
     const auto vectors = analysis_.BlockVectors();
     for (int block : v1Blocks_) {
         BlockOptions& option = blockOptions_[block];
-        const int slot = search_.Nearest(vectors[block]).slot;
-        option.v1 = {BlockMode::V1, {uint8_t(slot), 0, 0, 0}};
+        const uint8_t slot = NearestAfterMove(vectors[block], option.v1.index[0], moved, work1_, search_, movedSearch_);
+        option.v1 = {BlockMode::V1, {slot, 0, 0, 0}};
         option.error[size_t(BlockMode::V1)] = V1Error(analysis_.BlockPixels(block), work1_.pixels[slot]);
     }
 }
 
-void CinepakEncoder::EvaluateV4() {
-    std::array<uint8_t, kSlots> slots;
-    search_.Build(work4_.vectors, std::span(slots.data(), size_t(ListSlots(usable4_, slots))));
-    if (search_.Empty()) return;
+void CinepakEncoder::EvaluateV4(const std::bitset<kSlots>& moved) {
+    if (!IndexSearches(work4_, usable4_, moved)) return;
     const auto areas = analysis_.AreaVectors();
     for (int block : v4Blocks_) {
         BlockOptions& option = blockOptions_[block];
@@ -265,8 +277,9 @@ void CinepakEncoder::EvaluateV4() {
         int32_t error = 0;
         option.v4.mode = BlockMode::V4;
         for (int area = 0; area < 4; ++area) {
-            const int slot = search_.Nearest(areas[4 * block + area]).slot;
-            option.v4.index[area] = uint8_t(slot);
+            const uint8_t slot = NearestAfterMove(areas[4 * block + area], option.v4.index[area], moved, work4_,
+                                                  search_, movedSearch_);
+            option.v4.index[area] = slot;
             error += AreaError(pixels + kAreaBytes * area, work4_.pixels[slot]);
         }
         option.error[size_t(BlockMode::V4)] = error;
@@ -283,7 +296,7 @@ void CinepakEncoder::ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit) {
     for (BlockOptions& option : blockOptions_) option.error[size_t(BlockMode::V4)] = kUnavailable;
     for (int most = int(usable1_.count()) / 2; !fit.fits && most >= 1; most /= 2) {
         TrainIntraV1({0, most, options_.lloydPasses});
-        EvaluateV1();
+        EvaluateV1(AllEntries());
         fit = ChooseModes(true, targetBytes, fit.lambda);
     }
 }

@@ -42,8 +42,12 @@ private:
     void PlanInterBooks(double lambda);
     void RefineBooks(bool intra);
     void TrainIntraV1(const VqParams& params);
-    void EvaluateV1();
-    void EvaluateV4();
+    // Find each candidate block's nearest entries and their error. The entries the options hold
+    // were the nearest ones before the entries in `moved` moved (all of them: not known).
+    // Indexes the usable entries for the searches, and those that moved; false when none is usable.
+    bool IndexSearches(const Codebook& book, const std::bitset<kSlots>& usable, const std::bitset<kSlots>& moved);
+    void EvaluateV1(const std::bitset<kSlots>& moved);
+    void EvaluateV4(const std::bitset<kSlots>& moved);
     RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes, double guess);
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
@@ -55,6 +59,7 @@ private:
     VectorQuantizer quantizer_;
     RateControl rate_;
     CodebookSearch search_;
+    CodebookSearch movedSearch_;  // over the entries that moved
 
     Codebook v1_;  // as the decoder holds them after the last frame
     Codebook v4_;
@@ -72,6 +77,7 @@ private:
     std::vector<BlockMode> modes_;
     std::vector<BlockCode> codes_;
     std::vector<VqVector> training_;
+    std::vector<uint8_t> trainingNearest_;  // of each training vector
 
     CostRange sameTraining_;  // the trade-offs at which this frame's planning trains the same codebooks
     double lambda_;           // the last frame's trade-off, squared error per bit

@@ -107,7 +107,7 @@ bool CodebookSearch::GroupDistances(const Group& group, const Group& query, int3
 #endif
 }
 
-VqMatch CodebookSearch::Nearest(const VqVector& query) const {
+VqMatch CodebookSearch::Nearest(const VqVector& query, int32_t bound) const {
     if (count_ == 0) return {};
     Group replicated;
     for (int i = 0; i < kGroup; ++i) Place(replicated, i, query);
@@ -116,8 +116,8 @@ VqMatch CodebookSearch::Nearest(const VqVector& query) const {
     // the same distance the one visited first wins.
     const int start = FirstNotBelow(key);
 
-    int32_t best = std::numeric_limits<int32_t>::max();
-    int bestIndex = 0;
+    int32_t best = bound;
+    int bestIndex = -1;
     const auto visit = [&](int group) {
         alignas(16) std::array<int32_t, kGroup> distances;
         if (!GroupDistances(group_[group], replicated, best, distances.data())) return;
@@ -146,6 +146,7 @@ VqMatch CodebookSearch::Nearest(const VqVector& query) const {
                 visit(down--);
         }
     }
+    if (bestIndex < 0) return {};
     return {slot_[bestIndex], best};
 }
 

@@ -7,6 +7,7 @@
 // Groups of eight visit fewer groups than groups of four, and each visit branches once.
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <span>
 
 #include "cinepak/CinepakColour.h"
@@ -26,7 +27,8 @@ public:
     // Indexes vectors[0 .. count-1].
     void BuildFirst(std::span<const VqVector> vectors, int count);
     bool Empty() const { return count_ == 0; }
-    VqMatch Nearest(const VqVector& query) const;
+    // The nearest entry closer than `bound`; none (slot -1) when there is no such entry.
+    VqMatch Nearest(const VqVector& query, int32_t bound = std::numeric_limits<int32_t>::max()) const;
 
 private:
     static constexpr int kGroup = 8;  // a multiple of 4

@@ -12,13 +12,14 @@ int ListSlots(const std::bitset<kSlots>& set, std::array<uint8_t, kSlots>& slots
     return count;
 }
 
-CostRange UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,
-                         CodebookSearch& search, Codebook& book, std::bitset<kSlots>& changed) {
+CodebookFit UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,
+                           CodebookSearch& search, Codebook& book, std::bitset<kSlots>& changed,
+                           std::span<uint8_t> nearest) {
     changed.reset();
     std::array<CodebookEntry, kSlots> fresh;
     MemberCounts members{};
     const int count = quantizer.Train(training, params, fresh, members);
-    if (count == 0) return quantizer.SameGrowth();
+    if (count == 0) return {quantizer.SameGrowth(), std::bitset<kSlots>().set()};
 
     std::array<uint8_t, kSlots> slots;
     search.Build(book.vectors, std::span(slots.data(), size_t(ListSlots(book.defined, slots))));
@@ -46,26 +47,40 @@ CostRange UpdateCodebook(std::span<const VqVector> training, const VqParams& par
         changed[slot] = true;
         ++slot;
     }
-    PolishCodebook(training, book.defined | changed, changed, search, book);
-    return quantizer.SameGrowth();
+    return {quantizer.SameGrowth(), PolishCodebook(training, book.defined | changed, changed, search, book, nearest)};
 }
 
-void PolishCodebook(std::span<const VqVector> training, const std::bitset<kSlots>& usable,
-                    const std::bitset<kSlots>& movable, CodebookSearch& search, Codebook& book) {
-    if (movable.none()) return;
+std::bitset<kSlots> PolishCodebook(std::span<const VqVector> training, const std::bitset<kSlots>& usable,
+                                   const std::bitset<kSlots>& movable, CodebookSearch& search, Codebook& book,
+                                   std::span<uint8_t> nearest) {
     std::array<uint8_t, kSlots> slots;
     search.Build(book.vectors, std::span(slots.data(), size_t(ListSlots(usable, slots))));
+    if (search.Empty()) return {};
     SlotSums sums{};
-    for (const VqVector& v : training) {
-        const VqMatch match = search.Nearest(v);
-        if (match.slot >= 0) sums[match.slot].Add(v);
+    for (size_t i = 0; i < training.size(); ++i) {
+        nearest[i] = uint8_t(search.Nearest(training[i]).slot);
+        sums[nearest[i]].Add(training[i]);
     }
-    MoveToCentroids(sums, movable, book);
+    return MoveToCentroids(sums, movable, book);
 }
 
-void MoveToCentroids(const SlotSums& sums, const std::bitset<kSlots>& movable, Codebook& book) {
-    for (int slot = 0; slot < kSlots; ++slot)
-        if (movable[slot] && sums[slot].count > 0) book.Set(slot, EntryFromSums(sums[slot]));
+std::bitset<kSlots> MoveToCentroids(const SlotSums& sums, const std::bitset<kSlots>& movable, Codebook& book) {
+    std::bitset<kSlots> moved;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (!movable[slot] || sums[slot].count == 0) continue;
+        const CodebookEntry entry = EntryFromSums(sums[slot]);
+        if (entry == book.entries[slot]) continue;
+        book.Set(slot, entry);
+        moved[slot] = true;
+    }
+    return moved;
+}
+
+uint8_t NearestAfterMove(const VqVector& v, uint8_t previous, const std::bitset<kSlots>& moved, const Codebook& book,
+                         const CodebookSearch& all, const CodebookSearch& movedOnly) {
+    if (moved[previous]) return uint8_t(all.Nearest(v).slot);
+    const VqMatch taker = movedOnly.Nearest(v, VqDistance(v, book.vectors[previous]));
+    return taker.slot >= 0 ? uint8_t(taker.slot) : previous;
 }
 
 }  // namespace cinepak
