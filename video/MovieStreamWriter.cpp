@@ -17,7 +17,7 @@ bool MovieStreamWriter::WriteU32(uint32_t value) {
 
 bool MovieStreamWriter::WriteBytes(std::span<const uint8_t> bytes) {
     if (!file_) return false;
-    return std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
+    return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size();
 }
 
 bool MovieStreamWriter::WriteHeader(uint32_t frameStep, uint32_t width, uint32_t height) {

@@ -37,7 +37,8 @@ std::unique_ptr<MovieEncoder> Planned(const VideoInfoHeader& format, const Reque
 }
 
 TEST(VideoPlan, SourceRateFromFrameDuration) {
-    const auto& plan = Planned(Format(240, 160, 333667), {.frameRateMode = 0})->Plan();
+    const auto encoder = Planned(Format(240, 160, 333667), {.frameRateMode = 0});
+    const VideoPlan& plan = encoder->Plan();
     EXPECT_EQ(plan.rateNumerator, 29970u);
     EXPECT_EQ(plan.rateDenominator, 1000u);
     EXPECT_EQ(plan.frameStep, 32884u);
@@ -140,7 +141,8 @@ TEST(VideoPlan, AutomaticSizeFollowsTheCropAspect) {
         int32_t width, height, outWidth, outHeight;
     } cases[] = {{320, 240, 212, 160}, {176, 144, 196, 160}, {720, 576, 200, 160}, {640, 360, 240, 136}};
     for (const auto& c : cases) {
-        const auto& plan = Planned(Format(c.width, c.height, 400000), {})->Plan();
+        const auto encoder = Planned(Format(c.width, c.height, 400000), {});
+        const VideoPlan& plan = encoder->Plan();
         EXPECT_EQ(plan.outputWidth, c.outWidth) << c.width << " x " << c.height;
         EXPECT_EQ(plan.outputHeight, c.outHeight) << c.width << " x " << c.height;
     }
