@@ -78,8 +78,9 @@ std::bitset<kSlots> MoveToCentroids(const SlotSums& sums, const std::bitset<kSlo
 
 uint8_t NearestAfterMove(const VqVector& v, uint8_t previous, const std::bitset<kSlots>& moved, const Codebook& book,
                          const CodebookSearch& all, const CodebookSearch& movedOnly) {
-    if (moved[previous]) return uint8_t(all.Nearest(v).slot);
-    const VqMatch taker = movedOnly.Nearest(v, VqDistance(v, book.vectors[previous]));
+    if (moved.all()) return uint8_t(all.Nearest(v).slot);
+    // An entry that moved a little is still about as near, which narrows the search.
+    const VqMatch taker = (moved[previous] ? all : movedOnly).Nearest(v, VqDistance(v, book.vectors[previous]));
     return taker.slot >= 0 ? uint8_t(taker.slot) : previous;
 }
 

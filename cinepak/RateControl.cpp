@@ -60,23 +60,22 @@ CodebookChunk PlanCodebookChunk(const CodebookCosts& costs, std::span<const uint
 RateControl::RateControl(int blocks) : lowModes_(size_t(blocks)) {}
 
 void RateControl::Select(std::span<const BlockOptions> options, bool intra, double lambda,
-                         std::span<BlockMode> modes) {
+                         std::span<BlockMode> modes, bool tallied) {
     std::array<double, kModes> rate;
     for (int mode = 0; mode < kModes; ++mode) rate[mode] = lambda * ModeBits(intra, BlockMode(mode));
     for (size_t block = 0; block < options.size(); ++block) {
         const BlockOptions& option = options[block];
-        int best = -1;
-        double bestCost = 0;
-        for (int mode = 0; mode < kModes; ++mode) {
-            if (option.error[mode] == kUnavailable) continue;
-            const double cost = option.error[mode] + rate[mode];
-            if (best < 0 || cost < bestCost) {
-                best = mode;
-                bestCost = cost;
-            }
-        }
-        assert(best >= 0);
-        modes[block] = BlockMode(best);
+        std::array<double, kModes> cost;
+        for (int mode = 0; mode < kModes; ++mode)
+            cost[mode] = option.error[mode] == kUnavailable ? std::numeric_limits<double>::infinity()
+                                                              : option.error[mode] + rate[mode];
+        assert(std::isfinite(std::min({cost[0], cost[1], cost[2]})));
+        // The cheapest; of equally cheap modes the first.
+        const BlockMode best = cost[0] <= cost[1] && cost[0] <= cost[2] ? BlockMode::Skip
+                               : cost[1] <= cost[2]                     ? BlockMode::V1
+                                                                        : BlockMode::V4;
+        if (tallied && best != modes[block]) Change(option, modes[block], best);
+        modes[block] = best;
     }
 }
 
@@ -92,10 +91,10 @@ void RateControl::Change(const BlockOptions& option, BlockMode from, BlockMode t
     adjust(to, 1);
 }
 
-void RateControl::Count(std::span<const BlockOptions> options, std::span<const BlockMode> modes) {
+void RateControl::StartTally(size_t blocks, std::span<BlockMode> modes) {
     tally_ = {};
-    tally_.modes[size_t(BlockMode::Skip)] = uint32_t(options.size());
-    for (size_t block = 0; block < options.size(); ++block) Change(options[block], BlockMode::Skip, modes[block]);
+    tally_.modes[size_t(BlockMode::Skip)] = uint32_t(blocks);
+    std::fill(modes.begin(), modes.end(), BlockMode::Skip);
 }
 
 uint32_t RateControl::FrameBytes(bool intra, const CodebookCosts& v1Costs, const CodebookCosts& v4Costs) const {
@@ -110,14 +109,14 @@ uint32_t RateControl::FrameBytes(bool intra, const CodebookCosts& v1Costs, const
 
 uint32_t RateControl::BytesAt(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
                               const CodebookCosts& v4Costs, double lambda, std::span<BlockMode> modes) {
-    Select(options, intra, lambda, modes);
-    Count(options, modes);
+    Select(options, intra, lambda, modes, true);
     return FrameBytes(intra, v1Costs, v4Costs);
 }
 
 RateControl::Fit RateControl::Choose(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
                                      const CodebookCosts& v4Costs, uint32_t targetBytes, double guess,
                                      std::span<BlockMode> modes) {
+    StartTally(options.size(), modes);
     const auto fits = [&](double lambda) {
         return BytesAt(options, intra, v1Costs, v4Costs, lambda, modes) <= targetBytes;
     };
@@ -154,7 +153,7 @@ RateControl::Fit RateControl::Choose(std::span<const BlockOptions> options, bool
     }
     // Blocks that change mode between the two ends (ties, such as many equal blocks) are
     // taken one by one while the frame still fits.
-    Select(options, intra, tooRich, lowModes_);
+    Select(options, intra, tooRich, lowModes_, false);
     uint32_t bytes = BytesAt(options, intra, v1Costs, v4Costs, fitting, modes);
     for (size_t block = 0; block < options.size(); ++block) {
         if (lowModes_[block] == modes[block]) continue;

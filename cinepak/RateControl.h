@@ -57,8 +57,12 @@ private:
         std::array<uint16_t, kSlots> v4Uses{};      // areas using each V4 entry
     };
 
-    void Select(std::span<const BlockOptions> options, bool intra, double lambda, std::span<BlockMode> modes);
-    void Count(std::span<const BlockOptions> options, std::span<const BlockMode> modes);
+    // Each block's mode at the trade-off `lambda`. `tallied`: the tally follows the changes,
+    // as it follows `modes` already.
+    void Select(std::span<const BlockOptions> options, bool intra, double lambda, std::span<BlockMode> modes,
+                bool tallied);
+    // Every block skipped, the tally to match.
+    void StartTally(size_t blocks, std::span<BlockMode> modes);
     void Change(const BlockOptions& option, BlockMode from, BlockMode to);
     uint32_t FrameBytes(bool intra, const CodebookCosts& v1Costs, const CodebookCosts& v4Costs) const;
     uint32_t BytesAt(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
