@@ -25,8 +25,8 @@ EntryPixels DecodeEntry(const CodebookEntry& entry);
 // of the area plus 3 sum(dw^2) + 14 du^2 + 56/3 dv^2 (ignoring clamping and the truncated u/2).
 // A vector holds W = 6w for each pixel, U = 6u and V = 6v, so that the distance
 // 9 sum(dW^2) + 42 dU^2 + 56 dV^2 is exactly 108 times that squared error.
-struct VqVector {
-    std::array<int16_t, 6> c{};  // W0 W1 W2 W3 U V
+struct alignas(16) VqVector {
+    std::array<int16_t, 8> c{};  // W0 W1 W2 W3 U V, then two lanes kept 0: a vector loads as one 128-bit register
 };
 inline constexpr int32_t kVqWeights[6] = {9, 9, 9, 9, 42, 56};
 inline constexpr int32_t kVqPerSquaredError = 108;

@@ -1,8 +1,8 @@
 #pragma once
-// Cuts a set of training vectors by a plane, the step that splits clusters while a codebook
-// grows. A vector lies below the plane when normal . vector < threshold, in exact integer
-// arithmetic: four vectors at a time with SSE2 where the machine has it, one at a time
-// otherwise, with the same answers either way.
+// The arithmetic of splitting clusters of training vectors while a codebook grows: cutting a
+// set by a plane and the moments that give a set's distortion. A vector lies below a plane when
+// normal . vector < threshold, in exact integer arithmetic. Four vectors at a time with SSE2
+// where the machine has it, one at a time otherwise, with the same answers either way.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,12 +11,6 @@
 #include "cinepak/CinepakColour.h"
 
 namespace cinepak {
-
-// A training vector in eight 16-bit lanes, the last two zero, for whole-register loads.
-struct alignas(16) LaneVector {
-    std::array<int16_t, 8> c{};
-};
-LaneVector ToLanes(const VqVector& v);
 
 struct Plane {
     alignas(16) std::array<int16_t, 8> normal{};  // lanes 6 and 7 zero; below 2^13 in size, so no sum overflows
@@ -30,9 +24,18 @@ Plane MeanPlane(int dimension, int64_t sum, int64_t count);
 Plane Bisector(const VqSums& left, const VqSums& right);
 
 // Sums of the vectors below the plane.
-VqSums SumBelow(std::span<const LaneVector> vectors, const Plane& plane);
+VqSums SumBelow(std::span<const VqVector> vectors, const Plane& plane);
 // Moves the vectors below the plane to the front, in no particular order, through `scratch`
 // (as long as `vectors`); returns how many there are.
-size_t PartitionBelow(std::span<LaneVector> vectors, const Plane& plane, std::span<LaneVector> scratch);
+size_t PartitionBelow(std::span<VqVector> vectors, const Plane& plane, std::span<VqVector> scratch);
+
+// Sums and squares of each component of a set of vectors.
+struct VqMoments {
+    VqSums sums;
+    std::array<int64_t, 6> squares{};
+    VqMoments operator-(const VqMoments& part) const;
+    double Distortion() const;  // of the vectors around their mean, in VqDistance units
+};
+VqMoments MomentsOf(std::span<const VqVector> vectors);
 
 }  // namespace cinepak

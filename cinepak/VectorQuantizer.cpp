@@ -20,32 +20,6 @@ VqSums operator-(const VqSums& all, const VqSums& part) {
 
 }  // namespace
 
-void VectorQuantizer::Moments::Add(const LaneVector& v) {
-    for (int d = 0; d < 6; ++d) {
-        sums.sum[d] += v.c[d];
-        squares[d] += int32_t(v.c[d]) * v.c[d];
-    }
-    ++sums.count;
-}
-
-double VectorQuantizer::Moments::Distortion() const {
-    if (sums.count == 0) return 0;
-    int64_t weightedSquares = 0;
-    double meanPart = 0;
-    for (int d = 0; d < 6; ++d) {
-        weightedSquares += kVqWeights[d] * squares[d];
-        meanPart += kVqWeights[d] * double(sums.sum[d]) * double(sums.sum[d]);
-    }
-    return double(weightedSquares) - meanPart / double(sums.count);
-}
-
-VectorQuantizer::Moments VectorQuantizer::Moments::operator-(const Moments& part) const {
-    Moments rest;
-    rest.sums = sums - part.sums;
-    for (int d = 0; d < 6; ++d) rest.squares[d] = squares[d] - part.squares[d];
-    return rest;
-}
-
 VectorQuantizer::VectorQuantizer(size_t maxVectors) : scratch_(maxVectors) {
     pool_.reserve(maxVectors);
     leaves_.reserve(kSlots + 1);
@@ -56,7 +30,7 @@ VectorQuantizer::VectorQuantizer(size_t maxVectors) : scratch_(maxVectors) {
 // the two sides' means; only the last cut moves the vectors.
 VectorQuantizer::Split VectorQuantizer::PlanSplit(const Cluster& cluster) {
     Split split;
-    const Moments& all = cluster.moments;
+    const VqMoments& all = cluster.moments;
     const int64_t count = all.sums.count;
     if (count < 2) return split;
     int widest = 0;
@@ -71,7 +45,7 @@ VectorQuantizer::Split VectorQuantizer::PlanSplit(const Cluster& cluster) {
     }
     if (widestSpread <= 0) return split;  // every vector is the same
 
-    const std::span<LaneVector> members = Members(cluster);
+    const std::span<VqVector> members = Members(cluster);
     Plane cut = MeanPlane(widest, all.sums.sum[widest], count);
     for (int step = 0; step < kSettleSteps; ++step) {
         const VqSums below = SumBelow(members, cut);
@@ -81,29 +55,24 @@ VectorQuantizer::Split VectorQuantizer::PlanSplit(const Cluster& cluster) {
     const size_t below = PartitionBelow(members, cut, std::span(scratch_).first(members.size()));
     if (below == 0 || below == members.size()) return {};
     split.mid = cluster.begin + uint32_t(below);
-    for (const LaneVector& v : members.first(below)) split.left.Add(v);
+    split.left = MomentsOf(members.first(below));
     split.right = all - split.left;
     split.gain = all.Distortion() - split.left.Distortion() - split.right.Distortion();
     return split;
 }
 
-void VectorQuantizer::AddLeaf(uint32_t begin, uint32_t end, const Moments& moments) {
+void VectorQuantizer::AddLeaf(uint32_t begin, uint32_t end, const VqMoments& moments) {
     leaves_.push_back({begin, end, moments, moments.Distortion()});
     std::push_heap(leaves_.begin(), leaves_.end(),
                    [](const Cluster& a, const Cluster& b) { return a.distortion < b.distortion; });
 }
 
 void VectorQuantizer::Grow(std::span<const VqVector> training, const VqParams& params) {
-    pool_.clear();
-    Moments all;
-    for (const VqVector& v : training) {
-        pool_.push_back(ToLanes(v));
-        all.Add(pool_.back());
-    }
+    pool_.assign(training.begin(), training.end());
     if (scratch_.size() < pool_.size()) scratch_.resize(pool_.size());
     leaves_.clear();
     finished_.clear();
-    AddLeaf(0, uint32_t(training.size()), all);
+    AddLeaf(0, uint32_t(training.size()), MomentsOf(pool_));
 
     const auto lessDistortion = [](const Cluster& a, const Cluster& b) { return a.distortion < b.distortion; };
     const size_t maxLeaves = size_t(std::min(params.maxEntries, kSlots));

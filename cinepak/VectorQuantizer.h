@@ -59,33 +59,26 @@ public:
     const CostRange& SameGrowth() const { return sameGrowth_; }
 
 private:
-    struct Moments {
-        VqSums sums;
-        std::array<int64_t, 6> squares{};  // of each component
-        void Add(const LaneVector& v);
-        Moments operator-(const Moments& part) const;
-        double Distortion() const;  // of the vectors around their mean, in VqDistance units
-    };
     struct Cluster {
         uint32_t begin = 0, end = 0;  // in pool_
-        Moments moments;
+        VqMoments moments;
         double distortion = 0;
     };
     struct Split {
         uint32_t mid = 0;  // [begin, mid) and [mid, end)
-        Moments left, right;
+        VqMoments left, right;
         double gain = 0;
     };
 
     Split PlanSplit(const Cluster& cluster);
-    std::span<LaneVector> Members(const Cluster& cluster) {
+    std::span<VqVector> Members(const Cluster& cluster) {
         return std::span(pool_).subspan(cluster.begin, cluster.end - cluster.begin);
     }
     void Grow(std::span<const VqVector> training, const VqParams& params);
-    void AddLeaf(uint32_t begin, uint32_t end, const Moments& moments);
+    void AddLeaf(uint32_t begin, uint32_t end, const VqMoments& moments);
 
-    std::vector<LaneVector> pool_;    // the training vectors, grouped by cluster
-    std::vector<LaneVector> scratch_;  // as long as pool_
+    std::vector<VqVector> pool_;      // the training vectors, grouped by cluster
+    std::vector<VqVector> scratch_;   // as long as pool_
     std::vector<Cluster> leaves_;     // heap by distortion
     std::vector<Cluster> finished_;   // leaves that no split pays for
     CodebookSearch search_;

@@ -1,6 +1,6 @@
 // The compressor's parts checked on their own: the byte layout of hand-made frames, the
-// decoder's colour arithmetic on worked figures, and the nearest search and the plane cuts of
-// codebook growth against brute force.
+// decoder's colour arithmetic on worked figures, and the nearest search and the plane cuts and
+// moments of codebook growth against brute force.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -153,26 +153,35 @@ TEST(CinepakParts, QuantiserFindsDistinctClustersExactly) {
     EXPECT_EQ(quantizer.Train(training, {1e12, kSlots, 2}, entries, members), 1);
 }
 
-TEST(CinepakParts, PlaneCutsAgreeWithBruteForce) {
+TEST(CinepakParts, PlaneCutsAndMomentsAgreeWithBruteForce) {
     std::mt19937 random(11);
     std::uniform_int_distribution<int> component(-32768, 32767), normal(-8191, 8191), threshold(-1 << 29, 1 << 29);
-    const auto below = [](const LaneVector& v, const Plane& plane) {
+    const auto below = [](const VqVector& v, const Plane& plane) {
         int64_t side = 0;
         for (int d = 0; d < 6; ++d) side += int64_t(plane.normal[d]) * v.c[d];
         return side < plane.threshold;
     };
     // Sizes around the four-at-a-time steps; extreme components as well as ordinary ones.
     for (const size_t size : {1, 3, 4, 7, 64, 1001}) {
-        std::vector<LaneVector> vectors(size);
-        for (LaneVector& v : vectors)
+        std::vector<VqVector> vectors(size);
+        for (VqVector& v : vectors)
             for (int d = 0; d < 6; ++d)
                 v.c[d] = int16_t(random() % 4 == 0 ? (random() % 2 ? 32767 : -32768) : component(random));
+        VqMoments expectedMoments;
+        for (const VqVector& v : vectors) {
+            expectedMoments.sums.Add(v);
+            for (int d = 0; d < 6; ++d) expectedMoments.squares[d] += int64_t(v.c[d]) * v.c[d];
+        }
+        const VqMoments moments = MomentsOf(vectors);
+        ASSERT_EQ(moments.sums.count, expectedMoments.sums.count);
+        ASSERT_EQ(moments.sums.sum, expectedMoments.sums.sum);
+        ASSERT_EQ(moments.squares, expectedMoments.squares);
         for (int trial = 0; trial < 20; ++trial) {
             Plane plane;
             for (int d = 0; d < 6; ++d) plane.normal[d] = int16_t(normal(random));
             plane.threshold = threshold(random);
             VqSums expected;
-            for (const LaneVector& v : vectors)
+            for (const VqVector& v : vectors)
                 if (below(v, plane)) {
                     for (int d = 0; d < 6; ++d) expected.sum[d] += v.c[d];
                     ++expected.count;
@@ -181,15 +190,15 @@ TEST(CinepakParts, PlaneCutsAgreeWithBruteForce) {
             ASSERT_EQ(sums.count, expected.count);
             ASSERT_EQ(sums.sum, expected.sum);
 
-            std::vector<LaneVector> moved = vectors, scratch(size);
+            std::vector<VqVector> moved = vectors, scratch(size);
             ASSERT_EQ(PartitionBelow(moved, plane, scratch), size_t(expected.count));
             for (size_t i = 0; i < size; ++i) ASSERT_EQ(below(moved[i], plane), i < size_t(expected.count));
-            const auto order = [](const LaneVector& a, const LaneVector& b) { return a.c < b.c; };
-            std::vector<LaneVector> before = vectors;
+            const auto order = [](const VqVector& a, const VqVector& b) { return a.c < b.c; };
+            std::vector<VqVector> before = vectors;
             std::sort(before.begin(), before.end(), order);
             std::sort(moved.begin(), moved.end(), order);
             ASSERT_TRUE(std::equal(before.begin(), before.end(), moved.begin(),
-                                   [](const LaneVector& a, const LaneVector& b) { return a.c == b.c; }));
+                                   [](const VqVector& a, const VqVector& b) { return a.c == b.c; }));
         }
     }
 }
@@ -200,7 +209,7 @@ TEST(CinepakParts, CutPlanesSeparateAsTheyShould) {
     const Plane negative = MeanPlane(2, -5, 2);
     for (const auto& [value, plane, expected] :
          {std::tuple{2, positive, true}, {3, positive, false}, {-3, negative, true}, {-2, negative, false}}) {
-        LaneVector v;
+        VqVector v;
         v.c[2] = int16_t(value);
         EXPECT_EQ(SumBelow(std::span(&v, 1), plane).count, expected ? 1 : 0) << value;
     }
@@ -218,7 +227,7 @@ TEST(CinepakParts, CutPlanesSeparateAsTheyShould) {
         }
         const Plane plane = Bisector(left, right);
         for (int probe = 0; probe < 20; ++probe) {
-            LaneVector v;
+            VqVector v;
             double toLeft = 0, toRight = 0;
             for (int d = 0; d < 6; ++d) {
                 v.c[d] = int16_t(component(random));
