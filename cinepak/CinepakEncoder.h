@@ -42,10 +42,10 @@ private:
     void PlanInterBooks(double lambda);
     void RefineBooks(bool intra);
     void TrainIntraV1(const VqParams& params);
-    // Find each candidate block's nearest entries and their error. The entries the options hold
-    // were the nearest ones before the entries in `moved` moved (all of them: not known).
     // Indexes the usable entries for the searches, and those that moved; false when none is usable.
     bool IndexSearches(const Codebook& book, const std::bitset<kSlots>& usable, const std::bitset<kSlots>& moved);
+    // Find each candidate block's nearest entries and their error. The entries the options hold
+    // were the nearest ones before the entries in `moved` moved (all of them: not known).
     void EvaluateV1(const std::bitset<kSlots>& moved);
     void EvaluateV4(const std::bitset<kSlots>& moved);
     RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes, double guess);
