@@ -51,21 +51,10 @@ Cost Measure(F work) {
 }
 
 bool MakeMovie(const std::string& path) {
-    FixtureMovie movie;
+    FixtureMovie movie = SampleMovie(kWidth, kHeight, kFramesPerSecond, kSeconds);
     movie.container = "mpeg";
     movie.video->codec = AV_CODEC_ID_MPEG1VIDEO;
-    movie.video->width = kWidth;
-    movie.video->height = kHeight;
-    movie.video->frameRate = {kFramesPerSecond, 1};
-    movie.video->frameCount = kSeconds * kFramesPerSecond;
-    movie.video->draw = [](int frame, std::span<Rgb> picture) {
-        DrawSampleLandscape(frame, kFramesPerSecond, kWidth, kHeight, picture);
-    };
-    FixtureAudio audio;
-    audio.codec = AV_CODEC_ID_MP2;
-    audio.sampleCount = 44100 * kSeconds;
-    audio.sound = [](int channel, int index) { return SampleTune(channel, index, 44100); };
-    movie.audio = audio;
+    movie.audio->codec = AV_CODEC_ID_MP2;
     std::string message;
     if (WriteFixtureMovie(path, movie, message) == FixtureStatus::Written) return true;
     std::printf("cannot make the movie: %s\n", message.c_str());

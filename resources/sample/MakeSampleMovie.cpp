@@ -11,7 +11,6 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr int kFramesPerSecond = 30;
 constexpr int kSeconds = 8;
-constexpr int kSampleRate = 44100;
 
 }  // namespace
 
@@ -20,20 +19,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s OUTPUT.avi\n", argv[0]);
         return 2;
     }
-    FixtureMovie movie;
-    movie.video->codec = AV_CODEC_ID_MJPEG;
-    movie.video->width = kWidth;
-    movie.video->height = kHeight;
-    movie.video->frameRate = {kFramesPerSecond, 1};
-    movie.video->frameCount = kFramesPerSecond * kSeconds;
-    movie.video->draw = [](int frame, std::span<Rgb> picture) {
-        DrawSampleLandscape(frame, kFramesPerSecond, kWidth, kHeight, picture);
-    };
-    FixtureAudio audio;
-    audio.sampleRate = kSampleRate;
-    audio.sampleCount = kSampleRate * kSeconds;
-    audio.sound = [](int channel, int index) { return SampleTune(channel, index, kSampleRate); };
-    movie.audio = audio;
+    const FixtureMovie movie = SampleMovie(kWidth, kHeight, kFramesPerSecond, kSeconds);
     std::string message;
     if (WriteFixtureMovie(argv[1], movie, message) != FixtureStatus::Written) {
         std::fprintf(stderr, "cannot write %s: %s\n", argv[1], message.c_str());

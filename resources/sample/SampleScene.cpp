@@ -71,3 +71,22 @@ int16_t SampleTune(int channel, int index, int sampleRate) {
     const double envelope = std::exp(-since * 7);
     return int16_t(std::lrint(9000.0 * envelope * std::sin(2 * std::numbers::pi * hz * t)));
 }
+
+FixtureMovie SampleMovie(int width, int height, int framesPerSecond, int seconds) {
+    constexpr int kSampleRate = 44100;
+    FixtureMovie movie;
+    movie.video->codec = AV_CODEC_ID_MJPEG;
+    movie.video->width = width;
+    movie.video->height = height;
+    movie.video->frameRate = {framesPerSecond, 1};
+    movie.video->frameCount = framesPerSecond * seconds;
+    movie.video->draw = [=](int frame, std::span<Rgb> picture) {
+        DrawSampleLandscape(frame, framesPerSecond, width, height, picture);
+    };
+    FixtureAudio audio;
+    audio.sampleRate = kSampleRate;
+    audio.sampleCount = kSampleRate * seconds;
+    audio.sound = [](int channel, int index) { return SampleTune(channel, index, kSampleRate); };
+    movie.audio = audio;
+    return movie;
+}

@@ -11,3 +11,7 @@ void DrawSampleLandscape(int frame, int framesPerSecond, int width, int height, 
 
 // Sample `index` of a channel (0 left, 1 right) at `sampleRate`, 16-bit.
 int16_t SampleTune(int channel, int index, int sampleRate);
+
+// A movie of the scene and the tune at 44100 Hz stereo: MJPEG pictures and PCM sound in AVI
+// unless the caller changes the codecs and the container.
+FixtureMovie SampleMovie(int width, int height, int framesPerSecond, int seconds);
