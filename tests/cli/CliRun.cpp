@@ -1,12 +1,21 @@
 #include "tests/cli/CliRun.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
+#include <thread>
+
+extern char** environ;
 
 namespace {
 
@@ -28,7 +37,7 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
     const std::filesystem::path errors = scratch.Path() / "stderr";
     std::string command = Quoted(KAVRO_CLI_PATH);
     for (const std::string& argument : arguments) command += " " + Quoted(argument);
-    command += " 2>" + Quoted(errors.string());
+    command.append(" 2>").append(Quoted(errors.string()));
     CliResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) throw std::runtime_error("cannot start " + command);
@@ -38,4 +47,56 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.err = ReadText(errors);
     return result;
+}
+
+CliProcess::CliProcess(const std::vector<std::string>& arguments) {
+    const std::string errors = (scratch_.Path() / "stderr").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> words{KAVRO_CLI_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+CliProcess::~CliProcess() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+}
+
+std::string CliProcess::Errors() const { return ReadText(scratch_.Path() / "stderr"); }
+
+bool CliProcess::WaitForError(const std::string& text) const {
+    for (int wait = 0; wait < 200; ++wait) {
+        if (Errors().find(text) != std::string::npos) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+int CliProcess::Wait() {
+    int status = 0;
+    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<int> CliProcess::ThreadNiceValues() const {
+    std::vector<int> values;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task")) {
+        // Field 19 of stat is the nice value; the command name before it is in parentheses.
+        const std::string stat = ReadText(task.path() / "stat");
+        const size_t end = stat.rfind(')');
+        if (end == std::string::npos) continue;
+        std::istringstream fields(stat.substr(end + 2));
+        std::string field;
+        for (int index = 3; index <= 19 && fields >> field; ++index)
+            if (index == 19) values.push_back(std::stoi(field));
+    }
+    return values;
 }

@@ -1,5 +1,7 @@
 #pragma once
 // Runs the kavro-cli executable of this build and keeps what it printed and its exit code.
+#include <sys/types.h>
+
 #include <filesystem>
 #include <span>
 #include <string>
@@ -14,5 +16,28 @@ struct CliResult {
 };
 
 CliResult RunCli(const std::vector<std::string>& arguments);
+
+// A kavro-cli process of its own, running while the test watches it: its stderr goes to a file.
+class CliProcess {
+public:
+    explicit CliProcess(const std::vector<std::string>& arguments);
+    // Kills a process still running.
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    std::string Errors() const;
+    // Waits up to 10 s until stderr holds `text`; false on time-out.
+    bool WaitForError(const std::string& text) const;
+    // Waits for the end; the exit status, -1 when a signal ended it.
+    int Wait();
+    // The nice value of each of its threads, from /proc.
+    std::vector<int> ThreadNiceValues() const;
+
+private:
+    ScratchFolder scratch_;
+    pid_t pid_ = -1;
+};
 
 
