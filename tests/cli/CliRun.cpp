@@ -36,7 +36,8 @@ CliResult RunCli(const std::vector<std::string>& arguments) {
     const ScratchFolder scratch;
     const std::filesystem::path errors = scratch.Path() / "stderr";
     std::string command = Quoted(KAVRO_CLI_PATH);
-    for (const std::string& argument : arguments) command += " " + Quoted(argument);
+    // Appended piece by piece: GCC 12 at -O3 takes " " + Quoted(...) for an overlapping copy (-Wrestrict).
+    for (const std::string& argument : arguments) command.append(" ").append(Quoted(argument));
     command.append(" 2>").append(Quoted(errors.string()));
     CliResult result;
     FILE* pipe = popen(command.c_str(), "r");
@@ -79,24 +80,39 @@ bool CliProcess::WaitForError(const std::string& text) const {
     return false;
 }
 
-int CliProcess::Wait() {
+int CliProcess::Wait(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+    while (pid_ > 0 && waitpid(pid_, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) return -2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::vector<int> CliProcess::ThreadNiceValues() const {
-    std::vector<int> values;
+bool CliProcess::Running() const {
+    siginfo_t info{};
+    // Looks without reaping: Wait still gets the status.
+    return pid_ > 0 && waitid(P_PID, id_t(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
+std::vector<CliProcess::ThreadPriority> CliProcess::ThreadPriorities() const {
+    std::vector<ThreadPriority> values;
     for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task")) {
-        // Field 19 of stat is the nice value; the command name before it is in parentheses.
+        // Fields 19 and 41 of stat are the nice value and the policy; the command name before
+        // them is in parentheses.
         const std::string stat = ReadText(task.path() / "stat");
         const size_t end = stat.rfind(')');
         if (end == std::string::npos) continue;
         std::istringstream fields(stat.substr(end + 2));
         std::string field;
-        for (int index = 3; index <= 19 && fields >> field; ++index)
-            if (index == 19) values.push_back(std::stoi(field));
+        ThreadPriority priority;
+        for (int index = 3; index <= 41 && fields >> field; ++index) {
+            if (index == 19) priority.nice = std::stoi(field);
+            if (index == 41) priority.policy = std::stoi(field);
+        }
+        values.push_back(priority);
     }
     return values;
 }

@@ -2,6 +2,7 @@
 // Runs the kavro-cli executable of this build and keeps what it printed and its exit code.
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -30,10 +31,16 @@ public:
     std::string Errors() const;
     // Waits up to 10 s until stderr holds `text`; false on time-out.
     bool WaitForError(const std::string& text) const;
-    // Waits for the end; the exit status, -1 when a signal ended it.
-    int Wait();
-    // The nice value of each of its threads, from /proc.
-    std::vector<int> ThreadNiceValues() const;
+    // Waits up to `limit` for the end; the exit status, -1 when a signal ended it, -2 when
+    // it still runs.
+    int Wait(std::chrono::milliseconds limit = std::chrono::seconds(60));
+    bool Running() const;
+    struct ThreadPriority {
+        int nice = 0;
+        int policy = 0;  // SCHED_OTHER 0, SCHED_IDLE 5
+    };
+    // The priority of each of its threads, from /proc.
+    std::vector<ThreadPriority> ThreadPriorities() const;
 
 private:
     ScratchFolder scratch_;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <semaphore.h>
 #include <signal.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,7 +140,10 @@ TEST_F(Convert, InterruptAbortsAndRunsAtNormalPriority) {
     CliProcess process({"convert", movie, Output(), "--force"});
     ASSERT_TRUE(process.WaitForError("%")) << process.Errors();  // decoding runs
     // Every thread at the normal priority: a conversion is not starved by other busy processes.
-    for (int nice : process.ThreadNiceValues()) EXPECT_EQ(nice, 0);
+    for (const CliProcess::ThreadPriority priority : process.ThreadPriorities()) {
+        EXPECT_EQ(priority.nice, 0);
+        EXPECT_EQ(priority.policy, SCHED_OTHER);
+    }
     kill(process.Pid(), SIGINT);
     ExpectAborted(process, Output(), "keep");
 }
@@ -152,7 +156,7 @@ TEST_F(Convert, SignalWhileWaitingForTheMovieAborts) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const auto signalled = std::chrono::steady_clock::now();
     kill(process.Pid(), SIGTERM);
-    EXPECT_EQ(process.Wait(), 1);
+    EXPECT_EQ(process.Wait(std::chrono::seconds(5)), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
     EXPECT_NE(process.Errors().find("変換処理は中断されました"), std::string::npos) << process.Errors();
     EXPECT_FALSE(std::filesystem::exists(Output()));
@@ -171,11 +175,13 @@ TEST_F(Convert, EachRunAbortsOnlyItself) {
     CliProcess first({"convert", longMovie, firstOutput.string(), "--nice"});
     ASSERT_TRUE(first.WaitForError("%")) << first.Errors();
     // --nice: the worker and decoding threads at 19, the main thread as it was.
-    const std::vector<int> nice = first.ThreadNiceValues();
-    EXPECT_EQ(std::count(nice.begin(), nice.end(), 19), ptrdiff_t(nice.size()) - 1);
+    const std::vector<CliProcess::ThreadPriority> priorities = first.ThreadPriorities();
+    EXPECT_EQ(std::count_if(priorities.begin(), priorities.end(), [](auto p) { return p.nice == 19; }),
+              ptrdiff_t(priorities.size()) - 1);
 
     const CliResult second = RunCli({"convert", shortMovie, Output(), "--json"});
     EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_TRUE(first.Running()) << "the stale count aborted the first run: " << first.Errors();
     kill(first.Pid(), SIGINT);
     ExpectAborted(first, firstOutput, "");
     sem_unlink("/KavroAbortEvent");
