@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include "app/DialogNotifyReceiver.h"
 #include "job/ConversionRequest.h"
+#include "platform/AbortEvent.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -72,6 +74,7 @@ private:
     std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
     QButtonGroup* pictureModes = nullptr;  // Qt child of the dialog
     std::jthread WorkerThread;          // joinable exactly while a run is active
+    std::unique_ptr<AbortEvent> runAbort;  // the active run's abort channel, new for each run
     int32_t LastShownPercent = -1;
     bool tearingDown = false;  // set by the destructor: a completion then ends the run silently
 };

@@ -1,7 +1,7 @@
 // MainDialog: starting, aborting and reporting a conversion run.
 //
 // The process-wide idle priority class of the host is approximated by running the worker (and
-// so the decoding threads it starts, which inherit its policy) under SCHED_IDLE; the dialog's
+// so the decoding threads it starts, which inherit its nice value) at nice 19; the dialog's
 // thread keeps its priority, so there is no process priority to lower or restore.
 #include <QAbstractButton>
 #include <QApplication>
@@ -15,7 +15,7 @@
 #include "app/MainDialog.h"
 #include "app/MessageBox.h"
 #include "job/CompletionReport.h"
-#include "platform/NamedEvent.h"
+#include "platform/FileIdentity.h"
 #include "platform/RunState.h"
 #include "platform/ThreadPriority.h"
 
@@ -48,7 +48,7 @@ bool OutputExists(const std::string& path) {
 MainDialog::~MainDialog() {
     if (WorkerThread.joinable()) {
         tearingDown = true;
-        (void)OpenAndSignalNamedEvent(kAbortEventName);
+        runAbort->Signal();
         // The worker may be blocked in a sent notice: keep handling them until its completion.
         while (WorkerThread.joinable()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
@@ -65,6 +65,12 @@ void MainDialog::StartConversion() {
                        QStringLiteral("リサイズ後のピクセルサイズは４の倍数である必要があります"));
         return;
     }
+    if (IsSameFile(request.moviePath, request.outputPath)) {
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"),
+                       QStringLiteral("出力先ファイル\n\n    %1\n\nは変換するムービーファイルそのものです。別のファイルを指定してください")
+                           .arg(QString::fromStdString(request.outputPath)));
+        return;
+    }
     if (OutputExists(request.outputPath) && !ConfirmOverwrite()) return;
 
     SetRunLocked(true);
@@ -73,10 +79,12 @@ void MainDialog::StartConversion() {
     AbortRequested = false;
     ErrorDetail.clear();
     LastShownPercent = -1;
+    runAbort = std::make_unique<AbortEvent>();
+    request.abortEvent = runAbort.get();
     try {
         // The thread holds its own copy of the procedure; it reads the request in place.
         WorkerThread = std::jthread([procedure = worker, &settings = request] {
-            SetCurrentThreadIdlePriority();
+            SetCurrentThreadBackgroundPriority();
             procedure(settings);
         });
     } catch (const std::system_error&) {
@@ -98,8 +106,8 @@ void MainDialog::SetRunLocked(bool locked) {
 
 void MainDialog::ExitOrAbort() {
     if (WorkerThread.joinable()) {
-        // Nobody may be decoding yet (or any more): then there is no event and nothing happens.
-        (void)OpenAndSignalNamedEvent(kAbortEventName);
+        // The run takes it at its next step; once the image has replaced the output, it is too late.
+        runAbort->Signal();
         return;
     }
     done(0);

@@ -20,7 +20,8 @@
 #include "job/CompletionReport.h"
 #include "job/ConversionWorker.h"
 #include "platform/Cp932.h"
-#include "platform/NamedEvent.h"
+#include "platform/AbortEvent.h"
+#include "platform/FileIdentity.h"
 #include "platform/QueuedNotifyReceiver.h"
 #include "platform/RunState.h"
 #include "platform/ThreadPriority.h"
@@ -45,6 +46,7 @@ struct ConvertOptions {
     int32_t preFilter = 3;
     bool force = false;
     bool json = false;
+    bool nice = false;
 };
 
 struct UsageError {
@@ -131,6 +133,8 @@ std::optional<UsageError> BuildRequest(const ConvertOptions& options, Conversion
     if (!titleBytes || titleBytes->size() > 12)
         return UsageError{fmt::format("--rom-name \"{}\" must fit 12 bytes of Shift-JIS", options.romName)};
     if (auto error = ApplyPicture(options, request)) return error;
+    if (IsSameFile(request.moviePath, request.outputPath))
+        return UsageError{fmt::format("{} is the movie itself; the image needs a file of its own", options.outputPath)};
     if (!options.force && std::filesystem::exists(request.outputPath))
         return UsageError{fmt::format("{} exists; --force replaces it", request.outputPath)};
     return std::nullopt;
@@ -141,31 +145,27 @@ struct RunOutcome {
     bool aborted = false;
 };
 
-// Runs the worker on its own idle thread while this thread shows its notices and turns
-// Ctrl-C into the abort event, as the dialog's Exit button does.
-RunOutcome RunConversion(ConversionRequest& request) {
+// Runs the worker on its own thread (at background priority with --nice) while this thread
+// shows its notices.
+RunOutcome RunConversion(ConversionRequest& request, bool nice) {
     ProgressPrinter printer(isatty(STDERR_FILENO) != 0);
     std::optional<int> completion;
     QueuedNotifyReceiver receiver([&](uint32_t code, intptr_t value) {
         if (code == NOTIFY_PROGRESS) printer.Progress(int32_t(value));
         if (code == NOTIFY_STATUS) printer.Status(reinterpret_cast<const char*>(value));
+        if (code == NOTIFY_NOTE) printer.Note(std::string("kavro-cli convert: ") + reinterpret_cast<const char*>(value));
         if (code == NOTIFY_COMPLETED) completion = int(value);
     });
     request.dialogWindow = &receiver;
     NotifyWindow = &receiver;
     AbortRequested = false;
     ErrorDetail.clear();
-    InterruptSignal interrupt;
     {
-        std::jthread worker([&request] {
-            SetCurrentThreadIdlePriority();
+        std::jthread worker([&request, nice] {
+            if (nice) SetCurrentThreadBackgroundPriority();
             ConversionWorker(request);
         });
-        while (!completion) {
-            receiver.WaitAndPump(std::chrono::milliseconds(100));
-            // Repeated until the run ends: the event exists only while the movie decodes.
-            if (interrupt.Raised()) OpenAndSignalNamedEvent(kAbortEventName);
-        }
+        while (!completion) receiver.WaitAndPump(std::chrono::milliseconds(100));
     }
     NotifyWindow = nullptr;
     printer.Finish();
@@ -221,20 +221,27 @@ public:
             ->check(CLI::Range(0, 3))
             ->capture_default_str();
         app_->add_flag("--force", options_.force, "Replace an existing output file");
-        app_->add_flag("--json", options_.json, "Print a summary as JSON on stdout");
+        app_->add_flag("--json", options_.json,
+                       "Print a summary as JSON on stdout (bytes of a path that are not UTF-8 become U+FFFD)");
+        app_->add_flag("--nice", options_.nice, "Convert at the weakest priority (nice 19), as the dialog does");
     }
 
     bool Chosen() const override { return app_->parsed(); }
 
     int Run() override {
+        // From the start until the image has replaced the output: a signal aborts the run.
+        AbortEvent abortEvent;
+        const InterruptSignal interrupt(abortEvent);
         ConversionRequest request;
         if (auto error = BuildRequest(options_, request)) {
             std::cerr << "kavro-cli convert: " << error->message << "\n";
             return kExitUsage;
         }
-        const RunOutcome outcome = RunConversion(request);
+        request.abortEvent = &abortEvent;
+        const RunOutcome outcome = RunConversion(request, options_.nice);
         const CompletionReport report = DescribeCompletion(outcome.completionCode, outcome.aborted, ErrorDetail);
-        if (options_.json) std::cout << Summary(request, outcome).dump(2) << "\n";
+        if (options_.json)
+            std::cout << Summary(request, outcome).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         if (!report.text.empty()) {
             std::cerr << report.text << "\n";
             return kExitDamaged;

@@ -1,29 +1,29 @@
 #include "cli/InterruptSignal.h"
 
+#include <atomic>
+
+#include "platform/AbortEvent.h"
+
 namespace {
 
-volatile std::sig_atomic_t raised = 0;
+std::atomic<AbortEvent*> target{nullptr};
+static_assert(std::atomic<AbortEvent*>::is_always_lock_free, "read in a signal handler");
 
 void OnSignal(int) {
-    raised = 1;
+    if (AbortEvent* event = target.load()) event->Signal();
 }
 
 }  // namespace
 
-InterruptSignal::InterruptSignal() {
-    raised = 0;
+InterruptSignal::InterruptSignal(AbortEvent& abortEvent) {
+    target = &abortEvent;
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInt_);
-    sigaction(SIGTERM, &action, &previousTerm_);
+    for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previous_[i]);
 }
 
 InterruptSignal::~InterruptSignal() {
-    sigaction(SIGINT, &previousInt_, nullptr);
-    sigaction(SIGTERM, &previousTerm_, nullptr);
-}
-
-bool InterruptSignal::Raised() const {
-    return raised != 0;
+    for (size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previous_[i], nullptr);
+    target = nullptr;
 }

@@ -1,20 +1,20 @@
 #pragma once
-// Ctrl-C while converting: caught, so that the conversion can be aborted like the dialog's
-// abort button, instead of killing the process with a half-written file.
+// Ctrl-C, SIGTERM and SIGHUP while converting: caught, and turned into the run's abort, as the
+// dialog's Exit button does, instead of killing the process with half-written files.
 #include <csignal>
+#include <iterator>
+
+class AbortEvent;
 
 class InterruptSignal {
 public:
-    // Installs the handler for SIGINT and SIGTERM; the previous handlers come back on destruction.
-    InterruptSignal();
+    // Installs the handlers, which signal `abortEvent`; the previous handlers come back on destruction.
+    explicit InterruptSignal(AbortEvent& abortEvent);
     ~InterruptSignal();
     InterruptSignal(const InterruptSignal&) = delete;
     InterruptSignal& operator=(const InterruptSignal&) = delete;
 
-    // True once a signal has arrived.
-    bool Raised() const;
-
 private:
-    struct sigaction previousInt_ {};
-    struct sigaction previousTerm_ {};
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction previous_[std::size(kSignals)] {};
 };

@@ -24,6 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kUnknownLengthSeconds = 10;  // when the stream does not read cleanly
+constexpr double kMaxDefaultSeconds = 600;    // a damaged or endless stream runs no longer by default
+constexpr double kMaxSeconds = 3600;
+// The sound of the longest run stays far below the 4 GiB that a WAV file's sizes can count.
+static_assert(kMaxSeconds * kCoreSoundRateHz * 4 < 4294967296.0 / 2);
 constexpr double kStartSeconds = 0.5;         // start-up before the first pass, with margin
 constexpr int kSheetColumns = 4;
 constexpr uint32_t kQuietRefreshes = 600;  // shorter runs print no progress
@@ -35,7 +39,7 @@ double DefaultSeconds(std::span<const uint8_t> image) {
     const MovieStreamCheck stream = ReadMovieStream(image, location.offset);
     if (!stream.ok) return kUnknownLengthSeconds;
     const StreamSummary summary = SummarizeStream(stream.info);
-    return std::max(summary.movieSeconds, summary.audioSeconds) + kStartSeconds;
+    return std::min(std::max(summary.movieSeconds, summary.audioSeconds) + kStartSeconds, kMaxDefaultSeconds);
 }
 
 struct PreviewFiles {
@@ -49,23 +53,33 @@ public:
     explicit PreviewCommand(CLI::App& parent)
         : app_(parent.add_subcommand("preview", "Run an image on the mGBA core: contact sheet, frames and sound")) {
         app_->add_option("image", path_, "The cartridge image (.gba)")->required();
-        // An hour keeps the sound file far below the 4 GiB a WAV file can hold.
-        app_->add_option("--seconds", seconds_, "How long to run, up to an hour (default: one pass of the movie)")
-            ->check(CLI::Range(0.01, 3600.0));
+        app_->add_option("--seconds", seconds_,
+                         "How long to run, up to an hour (default: one pass of the movie, at most ten minutes)")
+            ->check(CLI::Range(0.01, kMaxSeconds));
         app_->add_option("--out", out_, "Folder for the files (default: the current folder)");
         app_->add_flag("--every-frame", everyFrame_, "Also write every newly shown frame as a PNG file");
         app_->add_flag("--json", json_, "Print the summary as JSON");
+        app_->add_flag("--force", force_, "Replace the contact sheet, sound and frame files of an earlier preview");
     }
 
     bool Chosen() const override { return app_->parsed(); }
 
     int Run() override {
+        // The range check lets "nan" through: it compares false with both ends.
+        if (seconds_ && std::isnan(*seconds_)) {
+            std::cerr << "kavro-cli preview: --seconds takes a number of seconds\n";
+            return kExitUsage;
+        }
+        const PreviewFiles files = Files();
+        if (const std::string existing = ExistingFile(files); !force_ && !existing.empty()) {
+            std::cerr << "kavro-cli preview: " << existing << " exists; --force replaces it\n";
+            return kExitUsage;
+        }
         const ImageFile file = ReadImageFile(path_);
         if (!file.error.empty()) return Fail(file.error);
         HandheldCoreLoad load = HandheldCore::Load(file.bytes);
         if (!load.core) return Fail(load.error);
         const double seconds = seconds_.value_or(DefaultSeconds(file.bytes));
-        const PreviewFiles files = Files();
         std::error_code error;
         fs::create_directories(files.frames.empty() ? fs::path(out_) : files.frames, error);
         if (error) return Fail(fmt::format("cannot create {}: {}", out_, error.message()));
@@ -96,6 +110,16 @@ private:
         const fs::path folder(out_);
         return {folder / (stem + "-sheet.png"), folder / (stem + ".wav"),
                 everyFrame_ ? folder / (stem + "-frames") : fs::path()};
+    }
+
+    // The first of the files a run would write that is there already; empty when none is.
+    static std::string ExistingFile(const PreviewFiles& files) {
+        std::error_code error;
+        for (const fs::path& path : {files.sheet, files.sound})
+            if (fs::exists(path, error)) return path.string();
+        if (!files.frames.empty() && fs::exists(files.frames, error) && !fs::is_empty(files.frames, error))
+            return files.frames.string();
+        return {};
     }
 
     static std::string WriteSheet(const PreviewResult& result, const fs::path& path) {
@@ -150,6 +174,7 @@ private:
     std::string out_ = ".";
     bool everyFrame_ = false;
     bool json_ = false;
+    bool force_ = false;
 };
 
 }  // namespace

@@ -30,6 +30,12 @@ void ProgressPrinter::Status(const std::string& text) {
         fmt::print(stderr, "{}\n", text);
 }
 
+void ProgressPrinter::Note(const std::string& text) {
+    Finish();
+    fmt::print(stderr, "{}\n", text);
+    if (terminal_ && lastPercent_ >= 0) Draw();
+}
+
 void ProgressPrinter::Draw() {
     const int percent = std::max(lastPercent_, 0);
     const int filled = percent * kBarWidth / 100;

@@ -9,6 +9,8 @@ public:
     explicit ProgressPrinter(bool terminal);
     void Progress(int32_t thousandths);
     void Status(const std::string& text);
+    // A line of its own, below the bar.
+    void Note(const std::string& text);
     // Ends the bar's line so that later output starts on a fresh one.
     void Finish();
 

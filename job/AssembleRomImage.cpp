@@ -7,11 +7,18 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <span>
+#include <string_view>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "job/CartridgeHeader.h"
+#include "job/ImageOutput.h"
+#include "platform/AbortEvent.h"
 #include "platform/Cp932.h"
+#include "platform/RunState.h"
 #include "resources/Resources.h"
 
 namespace {
@@ -70,22 +77,45 @@ bool WriteTitle(int fd, std::span<const uint8_t> player, const std::string& romN
            pwrite(fd, header.data() + kComplementOffset, 1, kComplementOffset) == 1;
 }
 
+// "33,554,432": sizes as the user reads them.
+std::string GroupedDigits(uint64_t value) {
+    const std::string digits = std::to_string(value);
+    std::string grouped;
+    for (size_t at = 0; at < digits.size(); ++at) {
+        if (at > 0 && (digits.size() - at) % 3 == 0) grouped += ',';
+        grouped += digits[at];
+    }
+    return grouped;
+}
+
+// Ends assembly with a code and its cause in ErrorDetail; errno gives the system's reason.
+int Fail(int code, std::string_view what, const std::string& path) {
+    ErrorDetail = fmt::format("{} {}: {}", what, path, std::strerror(errno));
+    return code;
+}
+
 // Steps after the player image is written: append the stream, then the title.
 int AppendStream(int output, std::span<const uint8_t> player, const ConversionRequest& request,
                  const std::string& streamPath) {
     const FileDescriptor stream(open(streamPath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    if (!stream.valid() || fstat(stream.get(), &status) != 0) return kStreamNotOpened;
+    if (!stream.valid() || fstat(stream.get(), &status) != 0) return Fail(kStreamNotOpened, "ムービーストリームを開けません", streamPath);
     const size_t streamBytes = size_t(status.st_size);
-    int code = player.size() + streamBytes > kCartridgeLimitBytes ? kImageTooLarge : kImageWritten;
+    int code = kImageWritten;
+    if (player.size() + streamBytes > kCartridgeLimitBytes) {
+        code = kImageTooLarge;
+        ErrorDetail = fmt::format("イメージは {} バイトで、カートリッジの上限 {} バイトを超えています",
+                                  GroupedDigits(player.size() + streamBytes), GroupedDigits(kCartridgeLimitBytes));
+    }
     std::vector<uint8_t> buffer;
     try {
         buffer.resize(streamBytes);
     } catch (const std::bad_alloc&) {
-        return kStreamNotRead;
+        errno = ENOMEM;
+        return Fail(kStreamNotRead, "ムービーストリームを読めません", streamPath);
     }
-    if (!ReadAll(stream.get(), buffer)) return kStreamNotRead;
-    if (!WriteAll(output, buffer)) return kStreamNotWritten;
+    if (!ReadAll(stream.get(), buffer)) return Fail(kStreamNotRead, "ムービーストリームを読めません", streamPath);
+    if (!WriteAll(output, buffer)) return Fail(kStreamNotWritten, "出力先ファイルに書き込めません", request.outputPath);
     // The title's own write result is not examined: the image is complete without it.
     if (!request.romName.empty()) WriteTitle(output, player, request.romName);
     return code;
@@ -96,8 +126,14 @@ int AppendStream(int output, std::span<const uint8_t> player, const ConversionRe
 int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
     const auto player = FindModuleResource("BINARY", 130);
     if (!player || player->size() < kCartridgeHeaderBytes) return kPlayerNotWritten;
-    const FileDescriptor output(open(request.outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!output.valid()) return kOutputNotCreated;
-    if (!WriteAll(output.get(), *player)) return kPlayerNotWritten;
-    return AppendStream(output.get(), *player, request, streamPath);
+    ImageOutput output(request.outputPath);
+    if (!output.IsOpen()) return Fail(kOutputNotCreated, "出力先ファイルを作成できません", request.outputPath);
+    if (!WriteAll(output.Descriptor(), *player))
+        return Fail(kPlayerNotWritten, "出力先ファイルに書き込めません", request.outputPath);
+    const int code = AppendStream(output.Descriptor(), *player, request, streamPath);
+    if (code != kImageWritten && code != kImageTooLarge) return code;
+    // The last moment an abort can keep the existing output.
+    if (RunAborted(request.abortEvent)) return kAbortedCompletion;
+    if (!output.Commit()) return Fail(kOutputNotCreated, "出力先ファイルを作成できません", request.outputPath);
+    return code;
 }

@@ -4,11 +4,38 @@
 #include <cstdint>
 #include <memory>
 
+#include <fmt/format.h>
+
 #include "cinepak/CinepakCompressor.h"
+#include "job/AssembleRomImage.h"
+#include "platform/AbortEvent.h"
+#include "platform/ConvertNotify.h"
+#include "platform/RunState.h"
+#include "resources/Resources.h"
 #include "source/MediaSource.h"
+#include "video/FrameReduction.h"
 #include "video/MovieEncoder.h"
 
 namespace {
+
+constexpr const char* kNoFrameText = "変換できる映像フレームがありません";
+
+// Remarks on the plan for the user before the long work starts: what was changed, and what
+// will not fit.
+void NotePlan(const VideoPlan& plan, int64_t sourceFrames) {
+    const double rate = double(plan.rateNumerator) / plan.rateDenominator;
+    if (plan.refreshDivisor > 1)
+        SendConvertNote(fmt::format("{:.3f} frames per second would show more than one frame per display refresh "
+                                    "(59.727 a second): one in {} is kept, {:.3f} frames per second",
+                                    rate * plan.refreshDivisor, plan.refreshDivisor, rate));
+    const uint64_t keptFrames = KeptFrameCount(plan, uint64_t(std::max<int64_t>(sourceFrames, 0))) / plan.refreshDivisor;
+    const uint64_t playerBytes = FindModuleResource("BINARY", 130).value_or(std::span<const uint8_t>()).size();
+    const uint64_t imageBytes = playerBytes + keptFrames * plan.averageFrameBytes;
+    if (imageBytes > kCartridgeLimitBytes)
+        SendConvertNote(fmt::format("{} KB/s for {:.0f} s make an image of about {} bytes, more than the {} bytes "
+                                    "of a cartridge: a lower bitrate or frame rate keeps it playable",
+                                    plan.bitrate, keptFrames / rate, imageBytes, kCartridgeLimitBytes));
+}
 
 // The steps in their order; a negative code ends the job at once.
 int RunSteps(const JobArguments& arguments, MovieEncoder& encoder, std::unique_ptr<SourceGraph>& graph) {
@@ -16,18 +43,25 @@ int RunSteps(const JobArguments& arguments, MovieEncoder& encoder, std::unique_p
     if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
                                arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
         return kJobParametersRejected;
-    if (!BuildSourceGraph(graph, arguments.moviePath, encoder)) return kJobSourceFailed;
+    if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent)) return kJobSourceFailed;
     int64_t length = 0;
     if (!QuerySourceLength(*graph, length)) return kJobNoDuration;
+    NotePlan(encoder.Plan(), length);
     // A stream that cannot begin is never decoded into: nothing could be written.
     if (!encoder.BeginStream(uint32_t(std::clamp<int64_t>(length, 0, UINT32_MAX)))) {
         (void)encoder.FinishStream();
         return kJobRunFailed;
     }
-    const bool ran = RunSourceGraph(*graph);
+    // An abort after the decode still skips the sound.
+    const bool ran = RunSourceGraph(*graph, arguments.abortEvent) && !RunAborted(arguments.abortEvent);
     // Finished whatever the run gave, so that the file is closed before the worker deletes it.
     const bool finished = encoder.FinishStream();
     if (!ran || !finished) return kJobRunFailed;
+    // A stream without a picture would play nothing at all.
+    if (encoder.FramesWritten() == 0) {
+        ErrorDetail = kNoFrameText;
+        return kJobRunFailed;
+    }
     DetachSampleSinks(graph.get());
     return kJobSucceeded;
 }
@@ -40,7 +74,9 @@ int ConversionJob::Run(const JobArguments& arguments) {
         MovieEncoder encoder;
         // Declared after the encoder, so released before it: decoding stops before the encoder goes.
         std::unique_ptr<SourceGraph> graph;
-        return RunSteps(arguments, encoder, graph);
+        const int result = RunSteps(arguments, encoder, graph);
+        // An abort taken at any step (waiting for the file, decoding, coding the sound) ends the job as one.
+        return RunAborted(arguments.abortEvent) ? kJobRunFailed : result;
     } catch (...) {
         return kJobUnexpected;
     }

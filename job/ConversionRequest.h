@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+class AbortEvent;
 class NotifyReceiver;
 
 struct ConversionRequest {
@@ -22,4 +23,7 @@ struct ConversionRequest {
     int32_t trimMode = 0;   // 0 none, 1 automatic, 2 manual then automatic, 3 manual only
     int32_t preFilter = 3;  // 0..3
     NotifyReceiver* dialogWindow = nullptr;  // receives the completion notice; not owned
+    // The run's abort channel, signalled by whoever started the run; not owned. None: the
+    // run cannot be aborted.
+    const AbortEvent* abortEvent = nullptr;
 };

@@ -27,6 +27,7 @@ JobArguments MapRequest(const ConversionRequest& request, const std::string& str
     arguments.frameRateMode = request.frameRateChoice - 1;
     arguments.preFilter = request.preFilter;
     arguments.bitrate = request.bitrate;
+    arguments.abortEvent = request.abortEvent;
     return arguments;
 }
 

@@ -38,7 +38,7 @@ void RecordingNotifyReceiver::Clear() {
 
 void RecordingNotifyReceiver::Record(uint32_t code, intptr_t value, bool sent) {
     Notice notice{code, value, {}, sent};
-    if (code == NOTIFY_STATUS && value != 0) notice.text = reinterpret_cast<const char*>(value);
+    if ((code == NOTIFY_STATUS || code == NOTIFY_NOTE) && value != 0) notice.text = reinterpret_cast<const char*>(value);
     std::lock_guard lock(mutex);
     notices.push_back(std::move(notice));
     arrived.notify_all();

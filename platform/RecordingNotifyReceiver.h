@@ -14,8 +14,8 @@ class RecordingNotifyReceiver : public NotifyReceiver {
 public:
     struct Notice {
         uint32_t code = 0;
-        intptr_t value = 0;  // for NOTIFY_STATUS the sender's address, not to be read afterwards
-        std::string text;    // NOTIFY_STATUS: the text as it was during the call; otherwise empty
+        intptr_t value = 0;  // for NOTIFY_STATUS and NOTIFY_NOTE the sender's address, not to be read afterwards
+        std::string text;    // NOTIFY_STATUS, NOTIFY_NOTE: the text as it was during the call; otherwise empty
         bool sent = false;   // true for Send, false for Post
     };
 

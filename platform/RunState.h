@@ -8,5 +8,6 @@
 // Set by the run loop when it sees the abort event; cleared when a run starts.
 extern std::atomic<bool> AbortRequested;
 
-// The media source's text for its last failure (UTF-8, at most 159 bytes); emptied when a run starts.
+// The cause of the run's failure, shown after its message (UTF-8): the media source's text
+// (at most 159 bytes) or the job's; emptied when a run starts.
 extern std::string ErrorDetail;

@@ -1,10 +1,9 @@
 #include "platform/ThreadPriority.h"
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
-void SetCurrentThreadIdlePriority() {
-    sched_param param{};
-    param.sched_priority = 0;  // the only priority SCHED_IDLE accepts
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+void SetCurrentThreadBackgroundPriority() {
+    // On Linux the nice value belongs to each thread; PRIO_PROCESS with a thread id sets one thread's.
+    setpriority(PRIO_PROCESS, id_t(gettid()), 19);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Thread priorities: the conversion's threads yield the processor to everything else.
+// Thread priorities: a conversion that should leave the processor to everything else.
 
-// Puts the calling thread under SCHED_IDLE. Failure (a policy the system refuses) is
-// ignored: the thread then keeps its priority and the work still gets done.
-void SetCurrentThreadIdlePriority();
+// Gives the calling thread the weakest nice value, 19, which threads it starts inherit. It
+// still gets its share of a busy processor (SCHED_IDLE would starve it behind any busy
+// process). Failure is ignored: the thread keeps its priority and the work still gets done.
+void SetCurrentThreadBackgroundPriority();

@@ -2,8 +2,6 @@
 
 #include <system_error>
 
-#include "platform/ThreadPriority.h"
-
 namespace {
 
 // Enough packets ahead to keep both decoders busy; the byte bound keeps raw high-resolution
@@ -21,17 +19,27 @@ DecodingPipeline::DecodingPipeline(SampleGrabber& videoGrabber, SampleGrabber& a
 
 DecodingPipeline::~DecodingPipeline() { Stop(); }
 
-MediaStatus DecodingPipeline::OpenInput(const std::string& path) {
-    AVFormatContext* opened = nullptr;
-    // On failure FFmpeg frees the context itself.
+MediaStatus DecodingPipeline::OpenInput(const std::string& path, const AbortEvent* abort) {
+    abortEvent = abort;
+    if (const MediaStatus status = file.Open(path); status < 0) return status;
+    AVFormatContext* opened = avformat_alloc_context();
+    if (!opened) return AVERROR(ENOMEM);
+    opened->pb = file.Context();
+    opened->flags |= AVFMT_FLAG_CUSTOM_IO;
+    opened->interrupt_callback = file.InterruptCallback();
+    // On failure FFmpeg frees the context itself (the I/O context stays ours).
     if (const int status = avformat_open_input(&opened, path.c_str(), nullptr, nullptr); status < 0) return status;
     input.reset(opened);
     return avformat_find_stream_info(input.get(), nullptr);
 }
 
+bool DecodingPipeline::StopRequested() const {
+    return stopping || (abortEvent && abortEvent->IsSignalled());
+}
+
 MediaStatus DecodingPipeline::OpenVideo() {
     const int index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (index == AVERROR_STREAM_NOT_FOUND) return kStatusUnsupportedVideo;
+    if (index == AVERROR_STREAM_NOT_FOUND) return kStatusNoVideo;
     if (index < 0) return index;
     auto decoder = std::make_unique<VideoDecoder>(videoGrabber);
     if (const MediaStatus status = decoder->Open(*input->streams[index]); status < 0) return status;
@@ -89,7 +97,6 @@ MediaStatus DecodingPipeline::Run() {
 }
 
 void DecodingPipeline::Demux(std::stop_token stop) {
-    SetCurrentThreadIdlePriority();
     while (!stop.stop_requested()) {
         ffmpeg::PacketPtr packet(av_packet_alloc());
         // The end of the file and a read error both end the streams here.
@@ -119,6 +126,7 @@ bool DecodingPipeline::WaitForCompletion(std::chrono::milliseconds timeout) {
 }
 
 void DecodingPipeline::Stop() {
+    stopping = true;
     for (std::jthread& thread : threads) thread.request_stop();
     videoQueue.Close();
     audioQueue.Close();

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include <fmt/format.h>
+
 #include "platform/RunState.h"
 #include "source/AviProbe.h"
 #include "source/SampleSinks.h"
@@ -11,25 +13,37 @@
 namespace {
 
 constexpr const char* kUnsupportedVideoText = "未対応の映像フォーマットです";
+constexpr const char* kNoVideoText = "映像ストリームがありません";
 constexpr const char* kUnsupportedAudioText = "未対応の音声フォーマットです";
 constexpr std::chrono::milliseconds kWaitStep{500};
 
-// ErrorDetail for a failed build: a fixed message for the two refusals, else FFmpeg's text.
-void StoreFailure(MediaStatus status) {
-    if (status == kStatusUnsupportedVideo)
+// ErrorDetail for a failed build: a fixed message for the refusals, else FFmpeg's text.
+void StoreFailure(MediaStatus status, const VideoPlan& plan, const DecodingPipeline& pipeline) {
+    if (status == kStatusNoVideo) {
+        ErrorDetail = kNoVideoText;
+    } else if (status == kStatusTrimmedAway) {
+        const BitmapInfoHeader& frame = pipeline.VideoFormat().bmiHeader;
+        ErrorDetail = fmt::format("{}\n切り取りの後に映像が残りません: {} x {} の映像から左右 {} + {}、上下 {} + {}",
+                                  kUnsupportedVideoText, frame.biWidth, frame.biHeight, plan.trimLeft, plan.trimRight,
+                                  plan.trimTop, plan.trimBottom);
+    } else if (status == kStatusUnsupportedVideo) {
         ErrorDetail = kUnsupportedVideoText;
-    else if (status == kStatusUnsupportedAudio)
+    } else if (status == kStatusUnsupportedAudio) {
         ErrorDetail = kUnsupportedAudioText;
-    else
+    } else {
         StoreMediaErrorText(status);
+    }
 }
 
 // Opens the streams and hands their formats to the encoder; the video always first, so
 // that a movie unusable on both counts reports its video.
-MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& moviePath, MovieEncoder& encoder) {
-    if (const MediaStatus status = pipeline.OpenInput(moviePath); status < 0) return status;
+MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& moviePath, MovieEncoder& encoder,
+                           const AbortEvent* abortEvent) {
+    if (const MediaStatus status = pipeline.OpenInput(moviePath, abortEvent); status < 0) return status;
     if (const MediaStatus status = pipeline.OpenVideo(); status < 0) return status;
-    if (!encoder.SetupVideo(pipeline.VideoFormat())) return kStatusUnsupportedVideo;
+    if (!encoder.SetupVideo(pipeline.VideoFormat()))
+        return MarginsLeavePicture(encoder.Plan(), pipeline.VideoFormat().bmiHeader) ? kStatusUnsupportedVideo
+                                                                                     : kStatusTrimmedAway;
     if (const MediaStatus status = pipeline.OpenAudio(); status < 0) return status;
     if (pipeline.HasAudio() && !encoder.SetAudioFormat(pipeline.AudioFormat())) return kStatusUnsupportedAudio;
     return 0;
@@ -44,9 +58,9 @@ void RegisterSink(SampleGrabber& grabber, MovieEncoder& encoder) {
 }
 
 // Waits in steps of 500 ms for the streams to end, polling the abort event between steps.
-bool WaitForEndOrAbort(DecodingPipeline& pipeline, NamedEvent& abortEvent) {
+bool WaitForEndOrAbort(DecodingPipeline& pipeline, const AbortEvent* abortEvent) {
     while (!pipeline.WaitForCompletion(kWaitStep)) {
-        if (abortEvent.TestAndReset()) {
+        if (abortEvent && abortEvent->IsSignalled()) {
             AbortRequested = true;
             StoreMediaErrorText(kStatusAborted);
             return false;
@@ -57,7 +71,8 @@ bool WaitForEndOrAbort(DecodingPipeline& pipeline, NamedEvent& abortEvent) {
 
 }  // namespace
 
-bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder) {
+bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder,
+                      const AbortEvent* abortEvent) {
     uint32_t rate = 0;
     uint32_t scale = 0;
     if (ProbeAviFrameRate(moviePath, rate, scale)) encoder.SetProbedRate(rate, scale);
@@ -66,8 +81,9 @@ bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& mo
     RegisterSink<VideoSampleSink>(graph->VideoGrabber(), encoder);
     RegisterSink<AudioSampleSink>(graph->AudioGrabber(), encoder);
 
-    if (const MediaStatus status = ConnectStreams(graph->Pipeline(), moviePath, encoder); status < 0) {
-        StoreFailure(status);
+    if (const MediaStatus status = ConnectStreams(graph->Pipeline(), moviePath, encoder, abortEvent); status < 0) {
+        // An abort ends the waits for data with one status and FFmpeg's loops with another.
+        StoreFailure(abortEvent && abortEvent->IsSignalled() ? kStatusAborted : status, encoder.Plan(), graph->Pipeline());
         DetachSampleSinks(graph.get());
         return false;
     }
@@ -81,10 +97,8 @@ bool QuerySourceLength(SourceGraph& graph, int64_t& length) {
     return true;
 }
 
-bool RunSourceGraph(SourceGraph& graph, const std::string& abortEventName) {
+bool RunSourceGraph(SourceGraph& graph, const AbortEvent* abortEvent) {
     DecodingPipeline& pipeline = graph.Pipeline();
-    // Created (or opened) for this run alone; it goes when the run returns.
-    NamedEvent abortEvent = NamedEvent::CreateOrOpen(abortEventName);
     const MediaStatus started = pipeline.Run();
     // A run that could not start delivered nothing: it fails rather than finish an empty stream.
     if (started < 0) StoreMediaErrorText(started);

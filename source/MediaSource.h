@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/NamedEvent.h"
+#include "platform/AbortEvent.h"
 #include "source/SourceGraph.h"
 
 class MovieEncoder;
@@ -15,15 +15,17 @@ class MovieEncoder;
 // Opens the movie (probing AVI files for their frame rate first), makes the encoder plan the
 // picture and accept the sound, and registers the sample sinks. `graph` receives the graph
 // as soon as it exists, also when building fails afterwards. A movie without sound gets no
-// audio path; a file without video fails with "未対応の映像フォーマットです".
-[[nodiscard]] bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder);
+// audio path; a file without video fails with "映像ストリームがありません". Waiting for the
+// file's data (a FIFO without a writer) ends when `abortEvent` (may be null) is signalled.
+[[nodiscard]] bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder,
+                                    const AbortEvent* abortEvent = nullptr);
 
 // The movie's length in video frames; false (ErrorDetail unchanged) when the file states neither.
 [[nodiscard]] bool QuerySourceLength(SourceGraph& graph, int64_t& length);
 
-// Decodes the movie to its end, polling the named abort event every 500 ms. The event exists
-// only while this runs. False after an abort or when decoding could not start.
-[[nodiscard]] bool RunSourceGraph(SourceGraph& graph, const std::string& abortEventName = kAbortEventName);
+// Decodes the movie to its end, polling the run's abort event (none: the run cannot be
+// aborted) every 500 ms. False after an abort or when decoding could not start.
+[[nodiscard]] bool RunSourceGraph(SourceGraph& graph, const AbortEvent* abortEvent = nullptr);
 
 // Unregisters the sample sinks; nothing for a null graph.
 void DetachSampleSinks(SourceGraph* graph);

@@ -1,5 +1,9 @@
 #include "source/internal/RiffReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 
@@ -15,7 +19,16 @@ bool HasType(uint32_t id) { return id == kRiff || id == kList; }
 }  // namespace
 
 bool RiffReader::Open(const std::string& path) {
-    file.reset(std::fopen(path.c_str(), "rb"));
+    // Regular files only: opening a FIFO would wait for its writer, and reading one would take
+    // the data the decoder needs.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (fd >= 0) close(fd);
+        return false;
+    }
+    file.reset(fdopen(fd, "rb"));
+    if (!file) close(fd);
     if (!file || fseeko(file.get(), 0, SEEK_END) != 0) return false;
     const off_t size = ftello(file.get());
     if (size < 0) return false;

@@ -1,6 +1,5 @@
 #include "source/internal/StreamDecoder.h"
 
-#include "platform/ThreadPriority.h"
 #include "source/internal/PacketQueue.h"
 
 namespace {
@@ -40,7 +39,6 @@ double StreamDecoder::SampleTime(const AVFrame& decoded) const {
 }
 
 void StreamDecoder::Run(PacketQueue& queue, std::stop_token stop) {
-    SetCurrentThreadIdlePriority();
     bool healthy = true;
     while (healthy) {
         const ffmpeg::PacketPtr packet = queue.Pop();

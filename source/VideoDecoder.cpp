@@ -1,5 +1,6 @@
 #include "source/internal/VideoDecoder.h"
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -43,6 +44,12 @@ MediaStatus VideoDecoder::Open(const AVStream& stream) {
     // The encoder takes the picture's length as a signed 32-bit number.
     if (strideBytes * size_t(height) > size_t(std::numeric_limits<int32_t>::max())) return kStatusUnsupportedVideo;
     picture.assign(strideBytes * size_t(height), 0);
+    scaled.reset(av_frame_alloc());
+    if (!scaled) return AVERROR(ENOMEM);
+    scaled->format = AV_PIX_FMT_BGR24;
+    scaled->width = width;
+    scaled->height = height;
+    if (const int status = av_frame_get_buffer(scaled.get(), 0); status < 0) return status;
 
     format = VideoInfoHeader{};
     format.AvgTimePerFrame = AvgTimePerFrameOf(stream.avg_frame_rate);
@@ -78,10 +85,17 @@ bool VideoDecoder::ScaleFrom(const AVFrame& frame) {
 
 bool VideoDecoder::Deliver(const AVFrame& frame) {
     if (!ScaleFrom(frame)) return false;
-    // Bottom-up: the first picture row goes to the last buffer row, and upward from there.
-    uint8_t* const rows[4] = {picture.data() + strideBytes * size_t(height - 1)};
-    const int strides[4] = {-int(strideBytes)};
-    sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, rows, strides);
+    if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, scaled->data, scaled->linesize) != height)
+        return false;
+    CopyScaledRows();
     grabber.Deliver(SampleTime(frame), picture.data(), int32_t(picture.size()));
     return true;
+}
+
+void VideoDecoder::CopyScaledRows() {
+    // Bottom-up: the first picture row goes to the last buffer row, and upward from there.
+    const size_t rowBytes = size_t(width) * 3;
+    for (int row = 0; row < height; ++row)
+        std::memcpy(picture.data() + strideBytes * size_t(height - 1 - row), scaled->data[0] + ptrdiff_t(row) * scaled->linesize[0],
+                    rowBytes);
 }

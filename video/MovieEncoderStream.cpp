@@ -15,6 +15,7 @@ bool MovieEncoder::BeginStream(uint32_t frameTotal) {
     if (!stream.Create(outputPath)) return false;
     if (!stream.WriteHeader(plan.frameStep, uint32_t(plan.outputWidth), uint32_t(plan.outputHeight))) return false;
     sourceFrameCount = 0;
+    modeKeptCount = 0;
     bytesProduced = 0;
     framesWritten = 0;
     audio.Reset();
@@ -22,7 +23,8 @@ bool MovieEncoder::BeginStream(uint32_t frameTotal) {
 }
 
 uint32_t MovieEncoder::KeptFrameTotal() const {
-    return uint32_t(std::min<uint64_t>(KeptFrameCount(plan, sourceFrameTotal), std::numeric_limits<int32_t>::max()));
+    return uint32_t(std::min<uint64_t>(KeptFrameCount(plan, sourceFrameTotal) / plan.refreshDivisor,
+                                       std::numeric_limits<int32_t>::max()));
 }
 
 bool MovieEncoder::OpenCompressor() {
@@ -71,7 +73,7 @@ void MovieEncoder::SendProgress() {
 void MovieEncoder::EncodeFrame(const uint8_t* frame, int32_t length) {
     ++sourceFrameCount;
     SendProgress();
-    if (!KeepsFrame(plan, sourceFrameCount)) return;
+    if (!KeepsFrame(plan, sourceFrameCount) || ++modeKeptCount % plan.refreshDivisor != 0) return;
     // A short buffer is skipped rather than read past its end; so is a frame outside a stream.
     if (!compressor || !frame || length < 0 || size_t(length) < SourceFrameBytes(plan)) return;
 

@@ -35,12 +35,6 @@ bool PlanSourceRate(VideoPlan& plan, int64_t avgTimePerFrame) {
     return true;
 }
 
-bool MarginsLeavePicture(const VideoPlan& plan, const BitmapInfoHeader& header) {
-    if (plan.trimLeft < 0 || plan.trimTop < 0 || plan.trimRight < 0 || plan.trimBottom < 0) return false;
-    return int64_t(plan.trimLeft) + plan.trimRight < header.biWidth &&
-           int64_t(plan.trimTop) + plan.trimBottom < header.biHeight;
-}
-
 // Splits an excess of pixels over two margins; an odd pixel goes to the second one.
 void GrowMargins(int32_t& first, int32_t& second, int32_t excess) {
     first += excess / 2;
@@ -119,19 +113,43 @@ bool ApplyDecimation(VideoPlan& plan) {
     return true;
 }
 
+double FrameStep(uint32_t rateNumerator, uint64_t rateDenominator) {
+    return (double(rateNumerator) * 65536.0) / (double(rateDenominator) * kRefreshHz);
+}
+
+// A planned rate above the display's would leave frames unshown: the smallest whole divisor
+// that brings it to at most one frame per refresh thins the kept frames further.
+bool LimitToRefreshRate(VideoPlan& plan) {
+    // A frame step of 0x10000 after truncation is one frame per refresh. At most some 72,000
+    // rounds: the numerator has 32 bits.
+    uint64_t divisor = 1;
+    while (FrameStep(plan.rateNumerator, plan.rateDenominator * divisor) >= 65537.0) ++divisor;
+    const uint64_t denominator = uint64_t(plan.rateDenominator) * divisor;
+    if (denominator > std::numeric_limits<uint32_t>::max()) return false;
+    plan.refreshDivisor = uint32_t(divisor);
+    plan.rateDenominator = uint32_t(denominator);
+    return true;
+}
+
 // A frame step of 0 (less than one frame in about 1097 seconds) would leave the sound without
 // a length; a step beyond 32 bits has no meaning for the player. Both are refused.
 bool PlanBudgetAndStep(VideoPlan& plan) {
     const unsigned __int128 average =
         (unsigned __int128)uint32_t(plan.bitrate) * plan.rateDenominator * 1024 / plan.rateNumerator;
     plan.averageFrameBytes = uint32_t(std::min<unsigned __int128>(average, std::numeric_limits<uint32_t>::max()));
-    const double step = (double(plan.rateNumerator) * 65536.0) / (double(plan.rateDenominator) * kRefreshHz);
+    const double step = FrameStep(plan.rateNumerator, plan.rateDenominator);
     if (!(step >= 1.0) || step >= 4294967296.0) return false;
     plan.frameStep = uint32_t(step);
     return true;
 }
 
 }  // namespace
+
+bool MarginsLeavePicture(const VideoPlan& plan, const BitmapInfoHeader& header) {
+    if (plan.trimLeft < 0 || plan.trimTop < 0 || plan.trimRight < 0 || plan.trimBottom < 0) return false;
+    return int64_t(plan.trimLeft) + plan.trimRight < header.biWidth &&
+           int64_t(plan.trimTop) + plan.trimBottom < header.biHeight;
+}
 
 int32_t Round4(double x) {
     return int32_t(x + 2.5) & ~3;
@@ -149,6 +167,6 @@ bool PlanVideo(VideoPlan& plan, const VideoInfoHeader& format) {
     if ((plan.outputWidth == -1) != (plan.outputHeight == -1)) return false;
     if (plan.outputWidth == -1 && !ChooseAutomaticSize(plan)) return false;
     if (plan.frameRateMode == -1) ChooseAutomaticRate(plan);
-    if (!ApplyDecimation(plan)) return false;
+    if (!ApplyDecimation(plan) || !LimitToRefreshRate(plan)) return false;
     return PlanBudgetAndStep(plan);
 }

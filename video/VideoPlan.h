@@ -24,6 +24,9 @@ struct VideoPlan {
     int32_t sourceWidth = 0, sourceHeight = 0;
     uint32_t rateNumerator = 0, rateDenominator = 0;  // output frames per second = numerator / denominator
     uint32_t decimationDivisor = 0;                   // mode -1: one frame kept in this many
+    // One frame kept in this many of those the mode keeps, so that at most one frame falls
+    // on each display refresh: the player cannot show more.
+    uint32_t refreshDivisor = 1;
     uint32_t averageFrameBytes = 0;                   // byte budget of one kept frame
     uint32_t frameStep = 0;                           // kept frames per display refresh, 16.16
 
@@ -34,6 +37,9 @@ struct VideoPlan {
 // Settles geometry, rate, decimation, budget and frame step for a decoded video format.
 // False when the format is unusable; fields set before the failing step keep their values.
 [[nodiscard]] bool PlanVideo(VideoPlan& plan, const VideoInfoHeader& format);
+
+// Whether the margins leave a picture of a frame of this size.
+bool MarginsLeavePicture(const VideoPlan& plan, const BitmapInfoHeader& header);
 
 // round4: add 2.5, truncate, clear the two lowest bits.
 int32_t Round4(double x);

@@ -154,7 +154,7 @@ int64_t RunSource(const std::string& path) {
     if (!BuildSourceGraph(graph, path, encoder)) return -1;
     graph->VideoGrabber().SetCallback(ComPtr<ISampleGrabberCB>(&pictures));
     graph->AudioGrabber().SetCallback(ComPtr<ISampleGrabberCB>(&sound));
-    if (!RunSourceGraph(*graph, fmt::format("KavroBench-{}", getpid()))) return -1;
+    if (!RunSourceGraph(*graph)) return -1;
     return int64_t(pictures.buffers);
 }
 
@@ -169,7 +169,7 @@ double ProcessCpuMs() {
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-// Runs one decode on a thread at idle priority, as the conversion's threads run; keeps the
+// Runs one decode on a thread at background priority, as the dialog's conversion threads run; keeps the
 // fastest wall and processor times. False when it failed or missed pictures.
 template <class Decode>
 bool Measure(Timing& best, Decode decode) {
@@ -177,7 +177,7 @@ bool Measure(Timing& best, Decode decode) {
     const double cpuBefore = ProcessCpuMs();
     const auto wallBefore = std::chrono::steady_clock::now();
     std::thread([&] {
-        SetCurrentThreadIdlePriority();
+        SetCurrentThreadBackgroundPriority();
         pictures = decode();
     }).join();
     const std::chrono::duration<double, std::milli> wall = std::chrono::steady_clock::now() - wallBefore;

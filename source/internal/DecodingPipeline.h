@@ -2,6 +2,7 @@
 // The decoding machinery of a SourceGraph: the opened movie, the decoders of its best video
 // and best audio stream, and while it runs one demux thread feeding the two decode threads,
 // which deliver to the graph's sample grabbers.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -12,11 +13,13 @@
 #include <thread>
 #include <vector>
 
+#include "platform/AbortEvent.h"
 #include "platform/MediaFormats.h"
 #include "source/SampleGrabber.h"
 #include "source/internal/AudioDecoder.h"
 #include "source/internal/Ffmpeg.h"
 #include "source/internal/MediaStatus.h"
+#include "source/internal/MovieFile.h"
 #include "source/internal/PacketQueue.h"
 #include "source/internal/VideoDecoder.h"
 
@@ -29,9 +32,10 @@ public:
     DecodingPipeline(const DecodingPipeline&) = delete;
     DecodingPipeline& operator=(const DecodingPipeline&) = delete;
 
-    // Opens the movie and reads what its streams are.
-    [[nodiscard]] MediaStatus OpenInput(const std::string& path);
-    // Opens the decoder of the best video stream; kStatusUnsupportedVideo when there is none.
+    // Opens the movie and reads what its streams are. Every wait for the file's data, then
+    // and while decoding, ends with kStatusAborted once `abortEvent` (may be null) is signalled.
+    [[nodiscard]] MediaStatus OpenInput(const std::string& path, const AbortEvent* abortEvent);
+    // Opens the decoder of the best video stream; kStatusNoVideo when there is none.
     [[nodiscard]] MediaStatus OpenVideo();
     // Opens the decoder of the best audio stream; a movie without one gets no audio path.
     [[nodiscard]] MediaStatus OpenAudio();
@@ -54,9 +58,13 @@ private:
     void Demux(std::stop_token stop);
     PacketQueue* QueueOf(int streamIndex);
     void ThreadEnded();
+    bool StopRequested() const;
 
     SampleGrabber& videoGrabber;
     SampleGrabber& audioGrabber;
+    const AbortEvent* abortEvent = nullptr;
+    std::atomic<bool> stopping{false};  // Stop() has begun: reading ends
+    MovieFile file{[this] { return StopRequested(); }};  // before `input`, which reads through it
     ffmpeg::FormatContextPtr input;
     int videoIndex = -1;
     int audioIndex = -1;

@@ -30,7 +30,7 @@ struct RiffChunk {
 
 class RiffReader {
 public:
-    // Opens the file for reading at its start; false when it cannot be opened.
+    // Opens the file for reading at its start; false when it cannot be opened or is no regular file.
     [[nodiscard]] bool Open(const std::string& path);
     // Searches the chunks of `parent` (the whole file when null), from the current position,
     // for one with identifier `id`; a "RIFF" or "LIST" chunk must also be of `type`. Enters it:

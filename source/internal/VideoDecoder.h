@@ -29,12 +29,17 @@ private:
     bool Deliver(const AVFrame& frame) override;
     // Makes the scaler take frames shaped like this one.
     bool ScaleFrom(const AVFrame& frame);
+    // Copies the scaled rows, top first, into the bottom-up picture.
+    void CopyScaledRows();
 
     VideoInfoHeader format;
     int width = 0;
     int height = 0;
     size_t strideBytes = 0;
     std::vector<uint8_t> picture;  // one delivered picture; the row padding stays zero
+    // The scaler's target: FFmpeg's own buffer, aligned and padded as swscale needs, since it
+    // may write past the last pixel of a row for some sizes and formats.
+    ffmpeg::FramePtr scaled;
     ffmpeg::SwsPtr scaler;
     ScalerInput scalerInput;
 };

@@ -1,10 +1,13 @@
 // kavro-cli convert: options reach the image, exit statuses, and Ctrl-C.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <semaphore.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sched.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <chrono>
 #include <fstream>
@@ -14,8 +17,6 @@
 
 #include "tests/cli/CliRun.h"
 #include "tests/source/FixtureMovies.h"
-
-extern char** environ;
 
 namespace {
 
@@ -122,35 +123,123 @@ TEST_F(Convert, FailedConversionExitsOneWithTheDialogsMessage) {
     EXPECT_FALSE(std::filesystem::exists(Output()));
 }
 
-TEST_F(Convert, InterruptAbortsAndWritesNothing) {
-    const std::string movie = Movie(500, 320, 240, AV_CODEC_ID_MJPEG);  // 20 s: long enough to interrupt
-    const std::string errors = (scratch.Path() / "stderr").string();
-    const std::string output = Output();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<std::string> arguments{KAVRO_CLI_PATH, "convert", movie, output};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    ASSERT_EQ(posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+// What every aborted conversion must leave: exit 1 with the dialog's abort text, the existing
+// output as it was, and no image in the making beside it.
+void ExpectAborted(CliProcess& process, const std::filesystem::path& output, const std::string& before) {
+    EXPECT_EQ(process.Wait(), 1);
+    EXPECT_NE(process.Errors().find("変換処理は中断されました"), std::string::npos) << process.Errors();
+    std::ifstream in(output, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), before);
+    for (const auto& entry : std::filesystem::directory_iterator(output.parent_path()))
+        EXPECT_EQ(entry.path().filename().string().find(".KAVRO"), std::string::npos) << entry.path();
+}
 
-    // Interrupt once the first progress line shows that decoding runs.
-    const auto readErrors = [&] {
-        std::ifstream in(errors);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    for (int wait = 0; wait < 200 && readErrors().find('%') == std::string::npos; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    kill(child, SIGINT);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(readErrors().find("変換処理は中断されました"), std::string::npos) << readErrors();
-    EXPECT_FALSE(std::filesystem::exists(output));
+TEST_F(Convert, InterruptAbortsAndRunsAtNormalPriority) {
+    const std::string movie = Movie(500, 320, 240, AV_CODEC_ID_MJPEG);  // 20 s: long enough to interrupt
+    std::ofstream(Output()) << "keep";
+    CliProcess process({"convert", movie, Output(), "--force"});
+    ASSERT_TRUE(process.WaitForError("%")) << process.Errors();  // decoding runs
+    // Every thread at the normal priority: a conversion is not starved by other busy processes.
+    for (const CliProcess::ThreadPriority priority : process.ThreadPriorities()) {
+        EXPECT_EQ(priority.nice, 0);
+        EXPECT_EQ(priority.policy, SCHED_OTHER);
+    }
+    kill(process.Pid(), SIGINT);
+    ExpectAborted(process, Output(), "keep");
+}
+
+// A FIFO without a writer would hold the open of the movie for ever; SIGTERM ends it at once.
+TEST_F(Convert, SignalWhileWaitingForTheMovieAborts) {
+    const std::string fifo = (scratch.Path() / "movie.avi").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    CliProcess process({"convert", fifo, Output()});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto signalled = std::chrono::steady_clock::now();
+    kill(process.Pid(), SIGTERM);
+    EXPECT_EQ(process.Wait(std::chrono::seconds(5)), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
+    EXPECT_NE(process.Errors().find("変換処理は中断されました"), std::string::npos) << process.Errors();
+    EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+// Runs of other processes neither abort a run nor take its abort away: a stale count under the
+// old system-wide event name, and a second conversion that ends while the first decodes.
+TEST_F(Convert, EachRunAbortsOnlyItself) {
+    sem_t* stale = sem_open("/KavroAbortEvent", O_CREAT, 0600, 1);
+    ASSERT_NE(stale, SEM_FAILED);
+    sem_close(stale);
+    const std::string longMovie = Movie(500, 320, 240, AV_CODEC_ID_MJPEG);
+    const std::string shortMovie = Movie();
+    const std::filesystem::path firstOutput = scratch.Path() / "first" / "first.gba";
+    std::filesystem::create_directory(firstOutput.parent_path());
+    CliProcess first({"convert", longMovie, firstOutput.string(), "--nice"});
+    ASSERT_TRUE(first.WaitForError("%")) << first.Errors();
+    // --nice: the worker and decoding threads at 19, the main thread as it was.
+    const std::vector<CliProcess::ThreadPriority> priorities = first.ThreadPriorities();
+    EXPECT_EQ(std::count_if(priorities.begin(), priorities.end(), [](auto p) { return p.nice == 19; }),
+              ptrdiff_t(priorities.size()) - 1);
+
+    const CliResult second = RunCli({"convert", shortMovie, Output(), "--json"});
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_TRUE(first.Running()) << "the stale count aborted the first run: " << first.Errors();
+    kill(first.Pid(), SIGINT);
+    ExpectAborted(first, firstOutput, "");
+    sem_unlink("/KavroAbortEvent");
+}
+
+TEST_F(Convert, OutputThatIsTheMovieIsRefused) {
+    const std::string movie = Movie();
+    const std::vector<uint8_t> before = [&] {
+        std::ifstream in(movie, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }();
+    const std::string hard = (scratch.Path() / "hard.gba").string();
+    const std::string soft = (scratch.Path() / "soft.gba").string();
+    ASSERT_EQ(link(movie.c_str(), hard.c_str()), 0);
+    ASSERT_EQ(symlink(movie.c_str(), soft.c_str()), 0);
+    for (const std::string& output : {movie, hard, soft}) {
+        const CliResult result = RunCli({"convert", movie, output, "--force"});
+        EXPECT_EQ(result.exitCode, 2) << output;
+        EXPECT_NE(result.err.find("is the movie itself"), std::string::npos) << result.err;
+    }
+    std::ifstream in(movie, std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), before);
+}
+
+// 240 frames a second are more than the display's 59.727 refreshes show: one in five is kept,
+// said on stderr, and the core shows the kept frames.
+TEST_F(Convert, FrameRateAboveTheDisplaysIsThinnedAndPlays) {
+    FixtureMovie fast;
+    fast.video->frameRate = {240, 1};
+    fast.video->frameCount = 240;
+    fast.audio = FixtureAudio{};
+    const std::string movie = (scratch.Path() / "fast.avi").string();
+    std::string message;
+    ASSERT_EQ(WriteFixtureMovie(movie, fast, message), FixtureStatus::Written) << message;
+    const CliResult converted = RunCli({"convert", movie, Output(), "--frame-rate", "unchanged", "--json"});
+    ASSERT_EQ(converted.exitCode, 0) << converted.err;
+    EXPECT_NE(converted.err.find("one in 5 is kept"), std::string::npos) << converted.err;
+    const json summary = json::parse(converted.out);
+    EXPECT_EQ(summary["frames"], 48);
+    EXPECT_NEAR(summary["framesPerSecond"].get<double>(), 48.0, 0.01);
+
+    const CliResult preview =
+        RunCli({"preview", Output(), "--seconds", "1.5", "--out", (scratch.Path() / "preview").string(), "--json"});
+    ASSERT_EQ(preview.exitCode, 0) << preview.err;
+    const json shown = json::parse(preview.out);
+    EXPECT_GE(shown["framesShown"].get<int>(), 48) << "the whole first pass";
+}
+
+// A bitrate that the movie's length makes too much for a cartridge is said at the start; the
+// summary stays JSON for a path that is not UTF-8.
+TEST_F(Convert, WarningsAndSummariesForAnyPath) {
+    const std::string output = (scratch.Path() / "caf\xE9.gba").string();
+    const CliResult result = RunCli({"convert", Movie(), output, "--bitrate", "100000", "--json"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("more than the 33554432 bytes of a cartridge"), std::string::npos) << result.err;
+    const json summary = json::parse(result.out);
+    EXPECT_TRUE(summary["ok"].get<bool>());
+    EXPECT_NE(summary["output"].get<std::string>().find("caf\uFFFD.gba"), std::string::npos);
 }
 
 }  // namespace

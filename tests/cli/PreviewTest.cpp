@@ -101,6 +101,19 @@ TEST_F(Preview, NothingCountsAsShownBeforeThePlayerHasStarted) {
     EXPECT_EQ(summary["framesShown"], 0);
 }
 
+TEST_F(Preview, UsageMistakesTouchNothing) {
+    const fs::path out = scratch_.Path() / "out";
+    EXPECT_EQ(RunCli({"preview", image_, "--seconds", "nan", "--out", out.string()}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(out));
+    ASSERT_EQ(RunCli({"preview", image_, "--seconds", "0.1", "--out", out.string()}).exitCode, 0);
+    const std::vector<uint8_t> sheet = ReadBytes(out / "movie-sheet.png");
+    const CliResult again = RunCli({"preview", image_, "--seconds", "0.5", "--out", out.string()});
+    EXPECT_EQ(again.exitCode, 2);
+    EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+    EXPECT_EQ(ReadBytes(out / "movie-sheet.png"), sheet);
+    EXPECT_EQ(RunCli({"preview", image_, "--seconds", "0.5", "--out", out.string(), "--force"}).exitCode, 0);
+}
+
 TEST_F(Preview, ANonImageIsRefused) {
     const std::string text = scratch_.Write("notes.gba", std::vector<uint8_t>(300, 'x'));
     const CliResult result = RunCli({"preview", text, "--seconds", "0.1", "--out", scratch_.Path().string()});

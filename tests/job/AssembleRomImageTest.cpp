@@ -9,6 +9,8 @@
 #include <fstream>
 
 #include "job/AssembleRomImage.h"
+#include "platform/AbortEvent.h"
+#include "platform/RunState.h"
 #include "resources/Resources.h"
 #include "tests/job/JobTestSupport.h"
 
@@ -48,6 +50,12 @@ protected:
         int status = 0;
         waitpid(child, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) + 1000 : -1;
+    }
+
+    void KeepExistingOutput() { std::ofstream(request.outputPath) << "keep"; }
+    void ExpectOutputKept() {
+        EXPECT_EQ(ReadBytes(request.outputPath), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+        EXPECT_TRUE(LeftoverImageFiles(scratch.Path()).empty()) << LeftoverImageFiles(scratch.Path()).front();
     }
 
     WorkerFolder scratch;
@@ -94,32 +102,67 @@ TEST_F(AssembleRomImageTest, CartridgeSpaceLimitIsReportedAfterWritingInFull) {
     WriteStream(kCartridgeLimitBytes - Player().size() + 1);
     request.romName = "LONG";
     EXPECT_EQ(AssembleRomImage(request, streamPath), 1005);
+    EXPECT_EQ(ErrorDetail, "イメージは 33,554,433 バイトで、カートリッジの上限 33,554,432 バイトを超えています");
     const std::vector<uint8_t> image = ReadBytes(request.outputPath);
     EXPECT_EQ(image.size(), kCartridgeLimitBytes + 1);
     EXPECT_EQ(image[160], 'L') << "the title is written all the same";
 }
 
-TEST_F(AssembleRomImageTest, UnreadableStreamLeavesThePlayerOnly) {
+// Every failure below leaves the existing output byte for byte and no image in the making.
+TEST_F(AssembleRomImageTest, UnreadableStreamLeavesTheOutputAlone) {
+    KeepExistingOutput();
     EXPECT_EQ(AssembleRomImage(request, streamPath), 1004) << "no stream file";
-    EXPECT_EQ(ReadBytes(request.outputPath).size(), Player().size());
+    ExpectOutputKept();
     std::filesystem::create_directory(streamPath);
     EXPECT_EQ(AssembleRomImage(request, streamPath), 1006) << "a folder opens but cannot be read";
-    EXPECT_EQ(ReadBytes(request.outputPath).size(), Player().size());
+    EXPECT_NE(ErrorDetail.find(streamPath + ": Is a directory"), std::string::npos) << ErrorDetail;
+    ExpectOutputKept();
 }
 
-TEST_F(AssembleRomImageTest, FullDiskGivesTheStepThatFailed) {
+TEST_F(AssembleRomImageTest, FullDiskLeavesTheOutputAlone) {
     WriteStream(4000);
+    KeepExistingOutput();
     EXPECT_EQ(AssembleWithFileLimit(Player().size() / 2), 1002);
-    EXPECT_EQ(ReadBytes(request.outputPath).size(), Player().size() / 2) << "whatever was written stays";
+    ExpectOutputKept();
     EXPECT_EQ(AssembleWithFileLimit(Player().size() + 1000), 1007);
-    EXPECT_EQ(ReadBytes(request.outputPath).size(), Player().size() + 1000);
+    ExpectOutputKept();
 }
 
 TEST_F(AssembleRomImageTest, UncreatableOutputIsLeftAlone) {
     WriteStream(16);
     request.outputPath = (scratch.Path() / "missing" / "out.gba").string();
     EXPECT_EQ(AssembleRomImage(request, streamPath), 1001);
+    EXPECT_EQ(ErrorDetail, "出力先ファイルを作成できません " + request.outputPath + ": No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(request.outputPath));
+}
+
+// The last step before the image replaces the output still takes the run's abort.
+TEST_F(AssembleRomImageTest, AbortBeforeTheImageIsInPlaceLeavesTheOutputAlone) {
+    WriteStream(4000);
+    KeepExistingOutput();
+    AbortEvent abortEvent;
+    abortEvent.Signal();
+    request.abortEvent = &abortEvent;
+    AbortRequested = false;
+    EXPECT_EQ(AssembleRomImage(request, streamPath), 5);
+    EXPECT_TRUE(AbortRequested);
+    AbortRequested = false;
+    ExpectOutputKept();
+}
+
+// A link at the output path is written through: the file it leads to gets the image and keeps
+// its permissions; the link stays a link.
+TEST_F(AssembleRomImageTest, ImageReplacesTheFileALinkLeadsTo) {
+    WriteStream(16);
+    const std::filesystem::path real = scratch.Path() / "real.gba";
+    std::ofstream(real) << "old";
+    std::filesystem::permissions(real, std::filesystem::perms(0640));
+    std::filesystem::create_symlink(real, request.outputPath);
+    ASSERT_EQ(AssembleRomImage(request, streamPath), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(request.outputPath));
+    EXPECT_EQ(ReadBytes(real).size(), Player().size() + 16);
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0640));
+    EXPECT_TRUE(LeftoverImageFiles(scratch.Path()).empty());
 }
 
 }  // namespace

@@ -48,3 +48,6 @@ struct WorkerRun {
 WorkerRun RunWorker(ConversionRequest request);
 
 std::vector<uint8_t> ReadBytes(const std::filesystem::path& path);
+
+// Names of the images in the making (the assembly's temporary files) left in `folder`.
+std::vector<std::string> LeftoverImageFiles(const std::filesystem::path& folder);

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/ConvertNotify.h"
-#include "platform/NamedEvent.h"
+#include "platform/AbortEvent.h"
 #include "platform/RunState.h"
 #include "job/ConversionWorker.h"
 #include "tests/job/JobTestSupport.h"
@@ -28,6 +28,7 @@ protected:
         EXPECT_EQ(run.CompletionNotices(), 1);
         EXPECT_EQ(run.PostedCode(), run.returned);
         EXPECT_TRUE(scratch.LeftoverTemporaryFiles().empty()) << scratch.LeftoverTemporaryFiles().front();
+        EXPECT_TRUE(LeftoverImageFiles(scratch.Path()).empty()) << LeftoverImageFiles(scratch.Path()).front();
         return run.returned;
     }
 
@@ -59,7 +60,7 @@ TEST_F(WorkerCodes, TrimModesDecideWhichMarginsArePassed) {
     EXPECT_EQ(Run(request), 0);
     request.trimMode = 3;  // manual: the margins leave no picture
     EXPECT_EQ(Run(request), 4);
-    EXPECT_EQ(ErrorDetail, "未対応の映像フォーマットです");
+    EXPECT_EQ(ErrorDetail, "未対応の映像フォーマットです\n切り取りの後に映像が残りません: 128 x 96 の映像から左右 1000 + 0、上下 0 + 0");
 }
 
 TEST_F(WorkerCodes, MissingMovieGivesFourWithTheDecoderText) {
@@ -78,38 +79,72 @@ TEST_F(WorkerCodes, MovieWithoutLengthGivesSix) {
     EXPECT_FALSE(std::filesystem::exists(scratch.Path() / "out.gba"));
 }
 
-// Sends abort while the first progress notice holds the video thread long enough for the
-// run loop's half-second poll to see it.
+// Signals the run's abort when a notice of the given code (and text, for a status) arrives.
 class AbortingReceiver : public NotifyReceiver {
 public:
-    void Send(uint32_t code, intptr_t) override {
-        if (code != NOTIFY_PROGRESS || signalled) return;
-        signalled = OpenAndSignalNamedEvent(kAbortEventName);
-        if (signalled) std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    AbortingReceiver(uint32_t code, std::string text = {}) : code(code), text(std::move(text)) {}
+    void Send(uint32_t sent, intptr_t value) override {
+        if (sent == code && (text.empty() || text == reinterpret_cast<const char*>(value))) abortEvent.Signal();
     }
-    void Post(uint32_t code, intptr_t value) override {
-        if (code == NOTIFY_COMPLETED) completion = int(value);
+    void Post(uint32_t posted, intptr_t value) override {
+        if (posted == NOTIFY_COMPLETED) completion = int(value);
     }
-    bool signalled = false;
+    AbortEvent abortEvent;
     int completion = -1;
+
+private:
+    const uint32_t code;
+    const std::string text;
 };
 
+// An abort during the decode, and one during the sound coding after "100%": code 5 either
+// way, nothing left behind, the existing output as it was.
 TEST_F(WorkerCodes, AbortGivesFiveAndLeavesTheOutputAlone) {
     const std::string movie = MakeMovie(scratch.Path(), "movie.avi", SmallAvi(2));
-    ConversionRequest request = Request(movie);
-    std::ofstream(request.outputPath) << "keep";
-    AbortingReceiver receiver;
-    request.dialogWindow = &receiver;
-    NotifyWindow = &receiver;
+    const auto abortAt = [&](AbortingReceiver* receiver) {
+        ConversionRequest request = Request(movie);
+        std::ofstream(request.outputPath) << "keep";
+        request.dialogWindow = receiver;
+        request.abortEvent = &receiver->abortEvent;
+        NotifyWindow = receiver;
+        AbortRequested = false;
+        EXPECT_EQ(ConversionWorker(request), 5);
+        NotifyWindow = nullptr;
+        EXPECT_TRUE(receiver->abortEvent.IsSignalled());
+        EXPECT_EQ(receiver->completion, 5);
+        EXPECT_TRUE(AbortRequested);
+        EXPECT_EQ(ReadBytes(request.outputPath), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+        EXPECT_TRUE(scratch.LeftoverTemporaryFiles().empty());
+        EXPECT_TRUE(LeftoverImageFiles(scratch.Path()).empty());
+    };
+    AbortingReceiver decoding(NOTIFY_PROGRESS);
+    abortAt(&decoding);
+    AbortingReceiver coding(NOTIFY_STATUS, "音声の変換中...");
+    abortAt(&coding);
     AbortRequested = false;
-    EXPECT_EQ(ConversionWorker(request), 5);
-    NotifyWindow = nullptr;
-    EXPECT_TRUE(receiver.signalled);
-    EXPECT_EQ(receiver.completion, 5);
-    EXPECT_TRUE(AbortRequested);
-    EXPECT_EQ(ReadBytes(request.outputPath), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
-    EXPECT_TRUE(scratch.LeftoverTemporaryFiles().empty());
-    AbortRequested = false;
+}
+
+// One frame thinned by 1/4 leaves no picture: a failure that says so, not an image of nothing.
+TEST_F(WorkerCodes, RunThatKeepsNoFrameFailsWithFive) {
+    FixtureMovie oneFrame = SmallAvi();
+    oneFrame.video->frameCount = 1;
+    oneFrame.audio->sampleCount = 1764;
+    ConversionRequest request = Request(MakeMovie(scratch.Path(), "one.avi", oneFrame));
+    request.frameRateChoice = 7;  // 1/4
+    EXPECT_EQ(Run(request), 5);
+    EXPECT_FALSE(AbortRequested);
+    EXPECT_EQ(ErrorDetail, "変換できる映像フレームがありません");
+    EXPECT_FALSE(std::filesystem::exists(request.outputPath));
+}
+
+// The sound of an MP3 or WAV file alone is no movie.
+TEST_F(WorkerCodes, SoundWithoutPictureSaysSo) {
+    FixtureMovie sound;
+    sound.container = "wav";
+    sound.video.reset();
+    sound.audio = FixtureAudio{};
+    EXPECT_EQ(Run(Request(MakeMovie(scratch.Path(), "sound.wav", sound))), 4);
+    EXPECT_EQ(ErrorDetail, "映像ストリームがありません");
 }
 
 TEST_F(WorkerCodes, UnusableTemporaryFolderGivesThousand) {
@@ -124,6 +159,11 @@ TEST_F(WorkerCodes, MissingOutputFolderGivesThousandOne) {
     ConversionRequest request = Request(movie);
     request.outputPath = (scratch.Path() / "no-folder" / "out.gba").string();
     EXPECT_EQ(Run(request), 1001);
+    EXPECT_EQ(ErrorDetail, "出力先ファイルを作成できません " + request.outputPath + ": No such file or directory");
+    // A folder where the image should go cannot be replaced by it.
+    request.outputPath = scratch.Path().string();
+    EXPECT_EQ(Run(request), 1001);
+    EXPECT_NE(ErrorDetail.find("Is a directory"), std::string::npos) << ErrorDetail;
 }
 
 }  // namespace

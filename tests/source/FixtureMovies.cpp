@@ -24,8 +24,9 @@ struct Track {
     AVStream* stream = nullptr;
 };
 
-AVPixelFormat PixelFormatFor(AVCodecID codec) {
-    switch (codec) {
+AVPixelFormat PixelFormatFor(const FixtureVideo& video) {
+    if (video.pixelFormat != AV_PIX_FMT_NONE) return video.pixelFormat;
+    switch (video.codec) {
         case AV_CODEC_ID_RAWVIDEO: return AV_PIX_FMT_BGR24;
         case AV_CODEC_ID_MJPEG: return AV_PIX_FMT_YUVJ420P;
         default: return AV_PIX_FMT_YUV420P;
@@ -91,7 +92,7 @@ private:
         AVCodecContext& codec = *video.codec;
         codec.width = wanted.width;
         codec.height = wanted.height;
-        codec.pix_fmt = PixelFormatFor(wanted.codec);
+        codec.pix_fmt = PixelFormatFor(wanted);
         codec.framerate = wanted.frameRate;
         codec.gop_size = 12;
         // Stated for the program stream muxer, which paces its packs by it; generous for these sizes.
@@ -144,9 +145,25 @@ private:
             frame->height = wanted.height;
             if (av_frame_get_buffer(frame, 0) < 0) return Fail("no picture buffer"), false;
         }
+        if (picture->format == AV_PIX_FMT_PAL8) return true;  // swscale makes no palettes: IndexColours does
         converter.reset(sws_getContext(wanted.width, wanted.height, AV_PIX_FMT_RGB24, wanted.width, wanted.height,
                                        AVPixelFormat(picture->format), SWS_POINT, nullptr, nullptr, nullptr));
         return converter || (Fail("no converter"), false);
+    }
+
+    // The drawn picture as indices into a palette of 3 bits red, 3 bits green, 2 bits blue.
+    void IndexColours() {
+        uint32_t* palette = reinterpret_cast<uint32_t*>(picture->data[1]);
+        for (uint32_t index = 0; index < 256; ++index) {
+            const uint32_t r = (index >> 5) * 255 / 7, g = (index >> 2 & 7) * 255 / 7, b = (index & 3) * 255 / 3;
+            palette[index] = 0xFF000000u | r << 16 | g << 8 | b;
+        }
+        const FixtureVideo& wanted = *movie.video;
+        for (int y = 0; y < wanted.height; ++y)
+            for (int x = 0; x < wanted.width; ++x) {
+                const Rgb pixel = drawn[size_t(y) * size_t(wanted.width) + size_t(x)];
+                picture->data[0][y * picture->linesize[0] + x] = uint8_t((pixel.r >> 5) << 5 | (pixel.g >> 5) << 2 | pixel.b >> 6);
+            }
     }
 
     bool WriteVideoFrame(int index) {
@@ -167,7 +184,10 @@ private:
                 out[1] = pixel.g;
                 out[2] = pixel.b;
             }
-        sws_scale(converter.get(), rgb->data, rgb->linesize, 0, wanted.height, picture->data, picture->linesize);
+        if (converter)
+            sws_scale(converter.get(), rgb->data, rgb->linesize, 0, wanted.height, picture->data, picture->linesize);
+        else
+            IndexColours();
         picture->pts = index;
         return Send(video, picture.get());
     }

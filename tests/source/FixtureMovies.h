@@ -20,6 +20,8 @@ struct Rgb {
 
 struct FixtureVideo {
     AVCodecID codec = AV_CODEC_ID_RAWVIDEO;
+    // None: the codec's usual one. PAL8 pictures get a fixed palette of 3-3-2 bit colours.
+    AVPixelFormat pixelFormat = AV_PIX_FMT_NONE;
     int width = 128;
     int height = 96;
     AVRational frameRate{25, 1};

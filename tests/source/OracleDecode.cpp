@@ -22,10 +22,17 @@ std::vector<std::vector<uint8_t>> DecodePicturesWithFFmpeg(const std::string& pa
         while (avcodec_receive_frame(codec.get(), frame.get()) == 0) {
             scaler.reset(sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), frame->width,
                                         frame->height, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-            std::vector<uint8_t>& picture = pictures.emplace_back(size_t(frame->width) * 3 * size_t(frame->height));
-            uint8_t* const rows[4] = {picture.data()};
-            const int strides[4] = {frame->width * 3};
-            sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, rows, strides);
+            // Into FFmpeg's own padded frame: swscale may write past a row's last pixel.
+            const ffmpeg::FramePtr bgr(av_frame_alloc());
+            bgr->format = AV_PIX_FMT_BGR24;
+            bgr->width = frame->width;
+            bgr->height = frame->height;
+            if (av_frame_get_buffer(bgr.get(), 0) < 0) return;
+            sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, bgr->data, bgr->linesize);
+            std::vector<uint8_t>& picture = pictures.emplace_back();
+            for (int row = 0; row < frame->height; ++row)
+                picture.insert(picture.end(), bgr->data[0] + ptrdiff_t(row) * bgr->linesize[0],
+                               bgr->data[0] + ptrdiff_t(row) * bgr->linesize[0] + frame->width * 3);
             av_frame_unref(frame.get());
         }
     };

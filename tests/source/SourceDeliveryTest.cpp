@@ -60,7 +60,7 @@ protected:
         int64_t length = -1;
         EXPECT_TRUE(QuerySourceLength(*source.graph, length));
         EXPECT_EQ(length, expectedLength);
-        ASSERT_TRUE(RunSourceGraph(*source.graph, "KavroTest-delivery-" + std::to_string(getpid()))) << ErrorDetail;
+        ASSERT_TRUE(RunSourceGraph(*source.graph)) << ErrorDetail;
         EXPECT_FALSE(AbortRequested);
     }
     const VideoInfoHeader& Video() { return source.graph->Pipeline().VideoFormat(); }
@@ -187,7 +187,7 @@ TEST_F(SourceDelivery, PicturesEqualFFmpegsOwnDecodeUpsideDown) {
         WRITE_FIXTURE(path, movie);
         RecordedSource recorded;
         ASSERT_TRUE(recorded.Build(path)) << ErrorDetail;
-        ASSERT_TRUE(RunSourceGraph(*recorded.graph, "KavroTest-oracle-" + std::to_string(getpid())));
+        ASSERT_TRUE(RunSourceGraph(*recorded.graph));
         const std::vector<std::vector<uint8_t>> expected = DecodePicturesWithFFmpeg(path);
         ASSERT_EQ(recorded.pictures.buffers.size(), expected.size());
         for (size_t index = 0; index < expected.size(); ++index) {
@@ -241,7 +241,7 @@ TEST_F(SourceDelivery, SinksCarryEverythingToTheEncoder) {
     ASSERT_TRUE(BuildSourceGraph(graph, path, *encoder)) << ErrorDetail;
     EXPECT_TRUE(graph->VideoGrabber().HasCallback());
     EXPECT_TRUE(graph->AudioGrabber().HasCallback());
-    ASSERT_TRUE(RunSourceGraph(*graph, "KavroTest-sinks-" + std::to_string(getpid())));
+    ASSERT_TRUE(RunSourceGraph(*graph));
     EXPECT_EQ(encoder->SourceFrameCount(), 25u);
     // One second of sound at 44100 Hz becomes one second at the collecting rate.
     EXPECT_EQ(encoder->CollectedSamples().size(), 21024u);

@@ -55,7 +55,7 @@ TEST_F(SourceFailure, FileWithoutVideo) {
     const std::string path = scratch.File("sound.avi");
     FixtureMovie movie{.video = std::nullopt, .audio = FixtureAudio{}};
     WRITE_FIXTURE(path, movie);
-    ExpectBuildFails(path, "未対応の映像フォーマットです");
+    ExpectBuildFails(path, "映像ストリームがありません");
 }
 
 TEST_F(SourceFailure, VideoThePlanRefuses) {
@@ -67,7 +67,7 @@ TEST_F(SourceFailure, VideoThePlanRefuses) {
     ASSERT_TRUE(encoder.SetParameters(Trims{.left = 16, .right = 16}, false, -1, -1, 0, 0, 120));
     std::unique_ptr<SourceGraph> graph;
     EXPECT_FALSE(BuildSourceGraph(graph, path, encoder));
-    EXPECT_EQ(ErrorDetail, "未対応の映像フォーマットです");
+    EXPECT_EQ(ErrorDetail, "未対応の映像フォーマットです\n切り取りの後に映像が残りません: 32 x 24 の映像から左右 16 + 16、上下 0 + 0");
     EXPECT_FALSE(graph->VideoGrabber().HasCallback());
     EXPECT_FALSE(graph->AudioGrabber().HasCallback());
 }
@@ -93,7 +93,7 @@ TEST_F(SourceFailure, TruncatedFiles) {
     ClearRunState();
     RecordedSource source;
     ASSERT_TRUE(source.Build(half)) << ErrorDetail;
-    EXPECT_TRUE(RunSourceGraph(*source.graph, "KavroTest-truncated-" + std::to_string(getpid())));
+    EXPECT_TRUE(RunSourceGraph(*source.graph));
     const size_t delivered = source.pictures.buffers.size();
     EXPECT_GT(delivered, 3u);
     EXPECT_LT(delivered, 20u);
@@ -113,7 +113,7 @@ TEST_F(SourceFailure, DamageInTheMiddleEndsLikeANormalEnd) {
     }
     RecordedSource source;
     ASSERT_TRUE(source.Build(path)) << ErrorDetail;
-    EXPECT_TRUE(RunSourceGraph(*source.graph, "KavroTest-damaged-" + std::to_string(getpid())));
+    EXPECT_TRUE(RunSourceGraph(*source.graph));
     EXPECT_FALSE(AbortRequested);
     EXPECT_EQ(ErrorDetail, "");
     EXPECT_GT(source.pictures.count, 0u);

@@ -102,6 +102,32 @@ TEST(VideoPlan, FixedReductionsScaleTheRate) {
     EXPECT_EQ(twoOfFive->Plan().rateDenominator, 5000u);
 }
 
+// More frames than the display's 59.727 refreshes a second cannot all be shown: the smallest
+// whole divisor that leaves at most one frame per refresh (frame step 0x10000) thins them, in
+// every mode.
+TEST(VideoPlan, RatesAboveTheDisplayAreThinnedToOneFramePerRefresh) {
+    const auto unchanged240 = Planned(Format(240, 160, 41667), {.frameRateMode = 0});  // 239.998 fps
+    EXPECT_EQ(unchanged240->Plan().refreshDivisor, 5u) << "one in 4 would still be 60 fps";
+    EXPECT_EQ(unchanged240->Plan().rateDenominator, 5000u);
+    EXPECT_EQ(unchanged240->Plan().frameStep, 52668u);
+    EXPECT_EQ(unchanged240->Plan().averageFrameBytes, 2560u) << "the bitrate holds: 120 KB/s at 48 fps";
+
+    const auto fourOfFive240 = Planned(Format(240, 160, 41667), {.frameRateMode = 1});  // 191.998 fps
+    EXPECT_EQ(fourOfFive240->Plan().refreshDivisor, 4u);
+    EXPECT_EQ(fourOfFive240->Plan().frameStep, 52668u);
+
+    const auto unchanged1000 = Planned(Format(240, 160, 10000), {.frameRateMode = 0});
+    EXPECT_EQ(unchanged1000->Plan().refreshDivisor, 17u) << "1000 / 16 = 62.5 fps";
+    EXPECT_EQ(unchanged1000->Plan().frameStep, 64544u);
+
+    const auto unchanged5994 = Planned(Format(240, 160, 166833), {.frameRateMode = 0});
+    EXPECT_EQ(unchanged5994->Plan().refreshDivisor, 2u) << "59.94 fps is a little above 59.727";
+    EXPECT_EQ(unchanged5994->Plan().frameStep, 32884u);
+
+    const auto unchanged30 = Planned(Format(240, 160, 333667), {.frameRateMode = 0});
+    EXPECT_EQ(unchanged30->Plan().refreshDivisor, 1u);
+}
+
 TEST(VideoPlan, AutomaticTrimmingCutsToThreeByTwo) {
     auto tall = Planned(Format(320, 240, 400000), {.autoTrim = true});
     EXPECT_EQ(tall->Plan().trimTop, 14);
