@@ -1,6 +1,7 @@
 #include "source/MediaSource.h"
 
 #include <chrono>
+#include <climits>
 
 #include "platform/RunState.h"
 #include "source/AviProbe.h"
@@ -24,12 +25,20 @@ void StoreFailure(MediaStatus status) {
         StoreMediaErrorText(status);
 }
 
+// The rate the plan read from the decoded format: the clock the frames are delivered on.
+AVRational SourceRateOf(const VideoPlan& plan) {
+    AVRational rate{0, 1};
+    av_reduce(&rate.num, &rate.den, plan.sourceRateNumerator, plan.sourceRateDenominator, INT_MAX);
+    return rate;
+}
+
 // Opens the streams and hands their formats to the encoder; the video always first, so
 // that a movie unusable on both counts reports its video.
 MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& moviePath, MovieEncoder& encoder) {
     if (const MediaStatus status = pipeline.OpenInput(moviePath); status < 0) return status;
     if (const MediaStatus status = pipeline.OpenVideo(); status < 0) return status;
     if (!encoder.SetupVideo(pipeline.VideoFormat())) return kStatusUnsupportedVideo;
+    pipeline.PaceVideo(SourceRateOf(encoder.Plan()));
     if (const MediaStatus status = pipeline.OpenAudio(); status < 0) return status;
     if (pipeline.HasAudio() && !encoder.SetAudioFormat(pipeline.AudioFormat())) return kStatusUnsupportedAudio;
     return 0;
