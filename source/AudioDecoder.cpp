@@ -15,7 +15,7 @@ AudioDecoder::~AudioDecoder() {
     av_channel_layout_uninit(&outputLayout);
 }
 
-MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures) {
+MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump) {
     if (const MediaStatus status = OpenCodec(stream); status < 0) return status;
     const AVSampleFormat decodedFormat = Codec().sample_fmt;
     const int channels = Codec().ch_layout.nb_channels;
@@ -39,7 +39,7 @@ MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures)
     if (pictures.start_time != AV_NOPTS_VALUE)
         origin = av_rescale_q_rnd(pictures.start_time, pictures.time_base, sample, AV_ROUND_NEAR_INF);
     const int64_t tick = av_rescale_q_rnd(1, stream.time_base, sample, AV_ROUND_UP);
-    placement.emplace(tick + int64_t(rate) * kSlackMilliseconds / 1000);
+    placement.emplace(tick + int64_t(rate) * kSlackMilliseconds / 1000, MaxTimestampStep(timestampsJump, sample));
     return 0;
 }
 

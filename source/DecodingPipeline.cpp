@@ -45,7 +45,8 @@ MediaStatus DecodingPipeline::OpenAudio() {
     if (index == AVERROR_STREAM_NOT_FOUND) return 0;
     if (index < 0) return index;
     auto decoder = std::make_unique<AudioDecoder>(audioGrabber);
-    if (const MediaStatus status = decoder->Open(*input->streams[index], *input->streams[videoIndex]); status < 0)
+    if (const MediaStatus status = decoder->Open(*input->streams[index], *input->streams[videoIndex], TimestampsJump());
+        status < 0)
         return status;
     audioIndex = index;
     audio = std::move(decoder);
@@ -54,7 +55,7 @@ MediaStatus DecodingPipeline::OpenAudio() {
 
 void DecodingPipeline::PaceVideo(AVRational frameRate) {
     videoRate = frameRate;
-    video->PaceOn(frameRate);
+    video->PaceOn(frameRate, TimestampsJump());
 }
 
 std::optional<int64_t> DecodingPipeline::LengthInFrames() const {
@@ -111,6 +112,10 @@ void DecodingPipeline::Demux(std::stop_token stop) {
     videoQueue.MarkEnd();
     audioQueue.MarkEnd();
     ThreadEnded();
+}
+
+bool DecodingPipeline::TimestampsJump() const {
+    return input->iformat->flags & AVFMT_TS_DISCONT;
 }
 
 PacketQueue* DecodingPipeline::QueueOf(int streamIndex) {

@@ -1,9 +1,11 @@
 #include "source/internal/FrameGrid.h"
 
 #include <algorithm>
+#include <cstdlib>
 
-FrameGrid::FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin)
-    : slotLength(av_inv_q(frameRate)), timeBase(timeBase), origin(origin) {}
+FrameGrid::FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin,
+                     std::optional<int64_t> maxStep)
+    : slotLength(av_inv_q(frameRate)), timeBase(timeBase), origin(origin), maxStep(maxStep) {}
 
 int64_t FrameGrid::SlotOf(int64_t pts) const {
     // To the nearest slot: timestamps rounded to a coarser clock (Matroska's milliseconds)
@@ -13,6 +15,10 @@ int64_t FrameGrid::SlotOf(int64_t pts) const {
 
 int64_t FrameGrid::Arrive(std::optional<int64_t> pts, int64_t duration) {
     if (!origin) origin = pts.value_or(0);
+    if (pts && heldPts && maxStep && std::abs(*pts - *heldPts) > *maxStep) {
+        // Moves the origin so that this picture comes one slot after the held one.
+        *origin += *pts - *heldPts - av_rescale_q(1, slotLength, timeBase);
+    }
     const int64_t slot = pts ? SlotOf(*pts) : holding ? heldSlot + 1 : 0;
     int64_t filled = 0;
     if (holding && slot > nextSlot) {
@@ -21,6 +27,7 @@ int64_t FrameGrid::Arrive(std::optional<int64_t> pts, int64_t duration) {
     }
     holding = true;
     heldSlot = slot;
+    heldPts = pts;
     heldEnd = pts && duration > 0 ? std::optional(*pts + duration) : std::nullopt;
     return filled;
 }

@@ -1,8 +1,14 @@
 #include "source/internal/SoundPlacement.h"
 
-SoundPlacement::Join SoundPlacement::Place(std::optional<int64_t> position) const {
+#include <cstdlib>
+
+SoundPlacement::Join SoundPlacement::Place(std::optional<int64_t> position) {
     if (!position) return {};
-    const int64_t ahead = *position - delivered;
+    int64_t ahead = *position + shift - delivered;
+    if (maxStep && delivered > 0 && std::abs(ahead) > *maxStep) {
+        shift -= ahead;
+        ahead = 0;
+    }
     if (ahead > slack) return {.silence = ahead};
     if (ahead < -slack) return {.skip = -ahead};
     return {};

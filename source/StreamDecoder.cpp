@@ -44,6 +44,12 @@ std::optional<int64_t> StreamDecoder::PresentationTime(const AVFrame& decoded) {
     return decoded.pts;
 }
 
+std::optional<int64_t> StreamDecoder::MaxTimestampStep(bool timestampsJump, AVRational unit) {
+    constexpr int kMaxStepSeconds = 10;
+    if (!timestampsJump) return std::nullopt;
+    return av_rescale_q(kMaxStepSeconds, AVRational{1, 1}, unit);
+}
+
 void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
     SetCurrentThreadIdlePriority();
     stop = stopToken;

@@ -95,8 +95,8 @@ bool VideoDecoder::ScaleFrom(const AVFrame& frame) {
     return true;
 }
 
-void VideoDecoder::PaceOn(AVRational frameRate) {
-    grid.emplace(frameRate, TimeBase(), startTime);
+void VideoDecoder::PaceOn(AVRational frameRate, bool timestampsJump) {
+    grid.emplace(frameRate, TimeBase(), startTime, MaxTimestampStep(timestampsJump, TimeBase()));
 }
 
 void VideoDecoder::Convert(const AVFrame& frame) {

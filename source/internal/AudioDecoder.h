@@ -18,8 +18,9 @@ public:
 
     // Opens the decoder and fixes the delivered format; kStatusUnsupportedAudio when the
     // stream states no sample format, rate or channels. The time line begins where the
-    // `pictures` stream starts (where the sound starts when that stream states no start).
-    [[nodiscard]] MediaStatus Open(const AVStream& stream, const AVStream& pictures);
+    // `pictures` stream starts (where the sound starts when that stream states no start);
+    // `timestampsJump` tells a container whose timestamps may jump.
+    [[nodiscard]] MediaStatus Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump);
     // The format of the delivered sound, valid after a successful Open.
     const WaveFormatEx& Format() const { return format; }
 

@@ -58,6 +58,8 @@ public:
 private:
     void Demux(std::stop_token stop);
     PacketQueue* QueueOf(int streamIndex);
+    // Whether the container's timestamps may jump (MPEG program and transport streams).
+    bool TimestampsJump() const;
     void ThreadEnded();
 
     SampleGrabber& videoGrabber;

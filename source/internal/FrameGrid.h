@@ -3,7 +3,9 @@
 // its frames by: every slot gets the latest picture whose presentation time has come (to the
 // nearest slot). A picture held longer than a slot fills several, drop frames and timestamp
 // gaps included; of pictures closer together than a slot only the last is kept. Slot 0 begins
-// at the origin, so a first picture after it is shown from slot 0.
+// at the origin, so a first picture after it is shown from slot 0. In containers whose
+// timestamps may jump, a step beyond a limit between two pictures is such a jump: the grid
+// goes on from the picture before.
 #include <cstdint>
 #include <optional>
 
@@ -11,8 +13,9 @@
 
 class FrameGrid {
 public:
-    // `frameRate` in slots per second; `origin` in `timeBase` ticks, none: the first picture's time.
-    FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin);
+    // `frameRate` in slots per second; `origin` in `timeBase` ticks, none: the first picture's
+    // time; `maxStep` in ticks, none: timestamps do not jump.
+    FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin, std::optional<int64_t> maxStep);
 
     // A picture presented at `pts` for `duration` ticks (none: right after the previous
     // picture; 0: unknown) arrives. Answers how many slots the picture held until now fills
@@ -27,8 +30,10 @@ private:
     const AVRational slotLength;  // seconds
     const AVRational timeBase;
     std::optional<int64_t> origin;
+    const std::optional<int64_t> maxStep;
     int64_t nextSlot = 0;  // the first slot not yet filled
     bool holding = false;
-    int64_t heldSlot = 0;                // the slot where the held picture's time comes
-    std::optional<int64_t> heldEnd;      // its end in ticks, when known
+    int64_t heldSlot = 0;            // the slot where the held picture's time comes
+    std::optional<int64_t> heldPts;  // its time in ticks, when known
+    std::optional<int64_t> heldEnd;  // its end in ticks, when known
 };

@@ -36,6 +36,9 @@ protected:
     // had only a decoding time: guesses from those run a frame ahead behind a decoder that
     // holds frames back (MPEG video in AVI), so such a frame is taken to follow the one before.
     static std::optional<int64_t> PresentationTime(const AVFrame& frame);
+    // The largest step between timestamps that is not a jump, in units of `unit`; none in a
+    // container whose timestamps do not jump. 10 s, as FFmpeg's command-line tool takes it.
+    static std::optional<int64_t> MaxTimestampStep(bool timestampsJump, AVRational unit);
     // Whether the decode thread was asked to stop: long deliveries end early.
     bool StopRequested() const { return stop.stop_requested(); }
 

@@ -22,8 +22,9 @@ public:
     [[nodiscard]] MediaStatus Open(const AVStream& stream);
     // The format of the delivered pictures, valid after a successful Open.
     const VideoInfoHeader& Format() const { return format; }
-    // Sets the grid: `frameRate` slots a second from the stream's start. Before decoding.
-    void PaceOn(AVRational frameRate);
+    // Sets the grid: `frameRate` slots a second from the stream's start, in a container
+    // whose timestamps may jump or not. Before decoding.
+    void PaceOn(AVRational frameRate, bool timestampsJump);
     bool Paced() const { return grid.has_value(); }
 
 private:

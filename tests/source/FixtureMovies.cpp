@@ -203,6 +203,7 @@ private:
                 for (int channel = 0; channel < channels; ++channel)
                     Store(*frame, channel, i, audioWritten + i, channels);
             frame->pts = wanted.startSample + audioWritten;
+            if (wanted.gapSamples != 0 && audioWritten >= wanted.gapBeforeSample) frame->pts += wanted.gapSamples;
             audioWritten += frame->nb_samples;
             if (!Send(audio, frame.get())) return false;
             av_frame_unref(frame.get());

@@ -47,6 +47,10 @@ struct FixtureAudio {
     // Sample `index` of a channel at full 16-bit scale; empty: the tones.
     std::function<int16_t(int channel, int index)> sound;
     int64_t startSample = 0;  // presentation time of sample 0, in samples
+    // A gap of `gapSamples` in the timestamps before sample `gapBeforeSample` (a multiple of
+    // the coder's frame, 1024 samples for PCM).
+    int gapBeforeSample = 0;
+    int64_t gapSamples = 0;
 };
 
 struct FixtureMovie {
