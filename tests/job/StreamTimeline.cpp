@@ -44,7 +44,8 @@ void FindFlashes(std::span<const uint8_t> image, size_t streamOffset, StreamTime
 
 void FindBeeps(std::span<const uint8_t> image, size_t streamOffset, StreamTimeline& timeline) {
     const MovieStreamInfo& info = timeline.stream.info;
-    const auto payload = image.subspan(streamOffset + info.audioDataOffset, size_t(info.audioBlockCount) * kAdpcmBlockBytes);
+    const auto payload =
+        image.subspan(streamOffset + info.audioDataOffset, size_t(info.audioBlockCount) * kAdpcmBlockBytes);
     const std::vector<int8_t> sound = DecodeAdpcmBlock(payload);
     int peak = 0;
     for (const int8_t sample : sound) peak = std::max(peak, std::abs(int(sample)));

@@ -106,14 +106,16 @@ private:
             codec.flags |= AV_CODEC_FLAG_QSCALE;
             codec.global_quality = FF_QP2LAMBDA * 2;
         }
-        if (!OpenTrack(video, encoder, wanted.timeBase.num ? wanted.timeBase : av_inv_q(wanted.frameRate))) return false;
+        const AVRational timeBase = wanted.timeBase.num ? wanted.timeBase : av_inv_q(wanted.frameRate);
+        if (!OpenTrack(video, encoder, timeBase)) return false;
         // Muxers with a frame rate field of their own (Matroska's default duration) state it.
         video.stream->avg_frame_rate = wanted.frameRate;
         video.stream->sample_aspect_ratio = wanted.sampleAspect;
         if (wanted.displayMatrix) {
-            uint8_t* data = av_stream_new_side_data(video.stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof *wanted.displayMatrix);
+            const size_t size = sizeof *wanted.displayMatrix;
+            uint8_t* data = av_stream_new_side_data(video.stream, AV_PKT_DATA_DISPLAYMATRIX, size);
             if (!data) return Fail("no display matrix"), false;
-            std::memcpy(data, wanted.displayMatrix->data(), sizeof *wanted.displayMatrix);
+            std::memcpy(data, wanted.displayMatrix->data(), size);
         }
         for (int index = 0; index <= wanted.frameCount; ++index)
             videoPts.push_back(wanted.pts ? wanted.pts(index) : index);

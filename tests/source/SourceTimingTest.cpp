@@ -77,7 +77,8 @@ TEST_F(SourceTiming, LengthIsTheGridsFrameCount) {
         int64_t length = -1;
         EXPECT_TRUE(QuerySourceLength(*recorded.graph, length));
         ASSERT_TRUE(RunSourceGraph(*recorded.graph, "KavroTest-length-" + std::to_string(getpid())));
-        const int64_t expected = shape == SyncShape::VariableRateMkv ? 210 : shape == SyncShape::AnamorphicMpeg ? 125 : 120;
+        const int64_t expected =
+            shape == SyncShape::VariableRateMkv ? 210 : shape == SyncShape::AnamorphicMpeg ? 125 : 120;
         EXPECT_NEAR(double(length), double(expected), shape == SyncShape::AnamorphicMpeg ? 2.0 : 0.0);
         EXPECT_EQ(int64_t(recorded.pictures.buffers.size()), expected);
     }
@@ -207,11 +208,11 @@ TEST(SourceOrientation, PicturesAreDeliveredAsShown) {
         FixtureMovie movie{.container = "mp4",
                            .video = FixtureVideo{.codec = AV_CODEC_ID_MPEG4, .width = 64, .height = 48, .frameCount = 3,
                                                  .sampleAspect = shape.sampleAspect, .displayMatrix = shape.matrix}};
-        movie.video->draw = [&shape](int, std::span<Rgb> picture) {
+        movie.video->draw = [&stored = shape.stored](int, std::span<Rgb> picture) {
             for (int y = 0; y < 48; ++y)
                 for (int x = 0; x < 64; ++x)
-                    picture[size_t(y) * 64 + size_t(x)] = y < 24 ? (x < 32 ? shape.stored.topLeft : shape.stored.topRight)
-                                                                 : (x < 32 ? shape.stored.bottomLeft : shape.stored.bottomRight);
+                    picture[size_t(y) * 64 + size_t(x)] = y < 24 ? (x < 32 ? stored.topLeft : stored.topRight)
+                                                                 : (x < 32 ? stored.bottomLeft : stored.bottomRight);
         };
         const std::string path = scratch.File(std::string(shape.name) + ".mp4");
         WRITE_FIXTURE(path, movie);

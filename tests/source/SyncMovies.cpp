@@ -77,16 +77,24 @@ FixtureVideo ConstantRate(const Schedule& schedule, FixtureVideo video, double s
                      rotated);
 }
 
+// The picture's length is also the movie's: the sound may begin earlier, but ends with it.
+SyncMovie Movie(const char* name, const char* extension, const char* container, const Schedule& schedule,
+                FixtureVideo video, FixtureAudio audio, double seconds) {
+    const int width = video.width, height = video.height;
+    return {.name = name,
+            .extension = extension,
+            .movie = {.container = container, .video = std::move(video), .audio = std::move(audio)},
+            .onsets = schedule.onsets,
+            .seconds = seconds,
+            .displayWidth = width,
+            .displayHeight = height};
+}
+
 SyncMovie PlainAvi() {
     const Schedule schedule{.onsets = kOnsets};
     FixtureVideo video{.codec = AV_CODEC_ID_MJPEG, .frameRate = {30, 1}, .frameCount = 120};
-    return {.name = "plain",
-            .extension = ".avi",
-            .movie = {.container = "avi",
-                      .video = ConstantRate(schedule, video, 0.0),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_PCM_S16LE, kSampleRate, 0.0, 4.0)},
-            .onsets = schedule.onsets,
-            .seconds = 4.0};
+    return Movie("plain", ".avi", "avi", schedule, ConstantRate(schedule, video, 0.0),
+                 SyncAudio(schedule, AV_CODEC_ID_PCM_S16LE, kSampleRate, 0.0, 4.0), 4.0);
 }
 
 // 10 frames a second for 5 s, then 30 for 2 s, on Matroska's millisecond clock.
@@ -97,26 +105,17 @@ SyncMovie VariableRateMkv() {
     };
     FixtureVideo video{.codec = AV_CODEC_ID_MPEG4, .frameRate = {30, 1}, .frameCount = 110, .timeBase = {1, 1000}};
     video.pts = milliseconds;
-    return {.name = "variable-rate",
-            .extension = ".mkv",
-            .movie = {.container = "matroska",
-                      .video = SyncVideo(schedule, video, [=](int index) { return milliseconds(index) / 1000.0; }, false),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.0, 7.0)},
-            .onsets = schedule.onsets,
-            .seconds = 7.0};
+    const auto seconds = [=](int index) { return milliseconds(index) / 1000.0; };
+    return Movie("variable-rate", ".mkv", "matroska", schedule, SyncVideo(schedule, video, seconds, false),
+                 SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.0, 7.0), 7.0);
 }
 
 // The sound runs from 0, the picture from 5 s to 9 s; two beeps come before any picture.
 SyncMovie LatePictureMp4() {
     const Schedule schedule{.pictureStart = 5.0, .onsets = kOnsets, .extraBeeps = {2.0, 4.0}};
     FixtureVideo video{.codec = AV_CODEC_ID_MPEG4, .frameRate = {30, 1}, .frameCount = 120};
-    return {.name = "late-picture",
-            .extension = ".mp4",
-            .movie = {.container = "mp4",
-                      .video = ConstantRate(schedule, video, 5.0),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.0, 9.0)},
-            .onsets = schedule.onsets,
-            .seconds = 4.0};
+    return Movie("late-picture", ".mp4", "mp4", schedule, ConstantRate(schedule, video, 5.0),
+                 SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.0, 9.0), 4.0);
 }
 
 // Of the 120 frame slots of 4 s at 30 fps, a picture only in every third, where a flash begins
@@ -132,25 +131,16 @@ SyncMovie DropFrameAvi() {
     slots.push_back(120);
     FixtureVideo video{.codec = AV_CODEC_ID_CINEPAK, .frameRate = {30, 1}, .frameCount = int(slots.size()) - 1};
     video.pts = [slots](int index) { return slots[size_t(index)]; };
-    return {.name = "drop-frames",
-            .extension = ".avi",
-            .movie = {.container = "avi",
-                      .video = SyncVideo(schedule, video, [slots](int index) { return slots[size_t(index)] / 30.0; }, false),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_PCM_S16LE, kSampleRate, 0.0, 4.0)},
-            .onsets = schedule.onsets,
-            .seconds = 4.0};
+    const auto seconds = [slots](int index) { return slots[size_t(index)] / 30.0; };
+    return Movie("drop-frames", ".avi", "avi", schedule, SyncVideo(schedule, video, seconds, false),
+                 SyncAudio(schedule, AV_CODEC_ID_PCM_S16LE, kSampleRate, 0.0, 4.0), 4.0);
 }
 
 SyncMovie LateSoundMkv() {
     const Schedule schedule{.onsets = {0.8, 1.2, 2.0, 2.8, 3.2}};
     FixtureVideo video{.codec = AV_CODEC_ID_MPEG4, .frameRate = {30, 1}, .frameCount = 120};
-    return {.name = "late-sound",
-            .extension = ".mkv",
-            .movie = {.container = "matroska",
-                      .video = ConstantRate(schedule, video, 0.0),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.5, 4.0)},
-            .onsets = schedule.onsets,
-            .seconds = 4.0};
+    return Movie("late-sound", ".mkv", "matroska", schedule, ConstantRate(schedule, video, 0.0),
+                 SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.5, 4.0), 4.0);
 }
 
 // A PAL DVD's 16:9 picture: 720 x 576 stored, 1024 x 576 shown. 5 s: the frame of sound
@@ -159,15 +149,11 @@ SyncMovie AnamorphicMpeg() {
     const Schedule schedule{.onsets = {0.4, 1.2, 1.6, 2.8, 3.2, 4.4}};
     FixtureVideo video{.codec = AV_CODEC_ID_MPEG2VIDEO, .width = 720, .height = 576, .frameRate = {25, 1},
                        .frameCount = 125, .sampleAspect = {64, 45}};
-    return {.name = "anamorphic",
-            .extension = ".mpg",
-            .movie = {.container = "mpeg",
-                      .video = ConstantRate(schedule, video, 0.0),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_MP2, kDvdSampleRate, 0.0, 5.0)},
-            .onsets = schedule.onsets,
-            .seconds = 5.0,
-            .displayWidth = 1024,
-            .displayHeight = 576};
+    SyncMovie movie = Movie("anamorphic", ".mpg", "mpeg", schedule, ConstantRate(schedule, video, 0.0),
+                            SyncAudio(schedule, AV_CODEC_ID_MP2, kDvdSampleRate, 0.0, 5.0), 5.0);
+    movie.displayWidth = 1024;
+    movie.displayHeight = 576;
+    return movie;
 }
 
 // Stored 128 x 96 with the matrix a phone writes for a portrait recording: shown 96 x 128.
@@ -176,35 +162,26 @@ SyncMovie RotatedMp4() {
     FixtureVideo video{.codec = AV_CODEC_ID_MPEG4, .frameRate = {30, 1}, .frameCount = 120};
     // 16.16 except the last column (2.30): x' = height - y, y' = x.
     video.displayMatrix = {0, 1 << 16, 0, -(1 << 16), 0, 0, video.height << 16, 0, 1 << 30};
-    return {.name = "rotated",
-            .extension = ".mp4",
-            .movie = {.container = "mp4",
-                      .video = ConstantRate(schedule, video, 0.0, true),
-                      .audio = SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.0, 4.0)},
-            .onsets = schedule.onsets,
-            .seconds = 4.0,
-            .displayWidth = 96,
-            .displayHeight = 128};
+    SyncMovie movie = Movie("rotated", ".mp4", "mp4", schedule, ConstantRate(schedule, video, 0.0, true),
+                            SyncAudio(schedule, AV_CODEC_ID_AAC, kSampleRate, 0.0, 4.0), 4.0);
+    movie.displayWidth = 96;
+    movie.displayHeight = 128;
+    return movie;
 }
 
 }  // namespace
 
 SyncMovie MakeSyncMovie(SyncShape shape) {
-    SyncMovie movie;
     switch (shape) {
-        case SyncShape::PlainAvi: movie = PlainAvi(); break;
-        case SyncShape::VariableRateMkv: movie = VariableRateMkv(); break;
-        case SyncShape::LatePictureMp4: movie = LatePictureMp4(); break;
-        case SyncShape::DropFrameAvi: movie = DropFrameAvi(); break;
-        case SyncShape::LateSoundMkv: movie = LateSoundMkv(); break;
-        case SyncShape::AnamorphicMpeg: movie = AnamorphicMpeg(); break;
-        case SyncShape::RotatedMp4: movie = RotatedMp4(); break;
+        case SyncShape::PlainAvi: return PlainAvi();
+        case SyncShape::VariableRateMkv: return VariableRateMkv();
+        case SyncShape::LatePictureMp4: return LatePictureMp4();
+        case SyncShape::DropFrameAvi: return DropFrameAvi();
+        case SyncShape::LateSoundMkv: return LateSoundMkv();
+        case SyncShape::AnamorphicMpeg: return AnamorphicMpeg();
+        case SyncShape::RotatedMp4: break;
     }
-    if (movie.displayWidth == 0) {
-        movie.displayWidth = movie.movie.video->width;
-        movie.displayHeight = movie.movie.video->height;
-    }
-    return movie;
+    return RotatedMp4();
 }
 
 std::string WriteSyncMovie(SyncShape shape, const std::string& folder, FixtureStatus& status, std::string& message) {
