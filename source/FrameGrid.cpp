@@ -13,8 +13,14 @@ int64_t FrameGrid::SlotOf(int64_t pts) const {
     return std::max<int64_t>(0, av_rescale_q_rnd(pts - *origin, timeBase, slotLength, AV_ROUND_NEAR_INF));
 }
 
-int64_t FrameGrid::Arrive(std::optional<int64_t> pts, int64_t duration) {
-    if (!origin) origin = pts.value_or(0);
+int64_t FrameGrid::Arrive(std::optional<int64_t> pts, std::optional<int64_t> guess, int64_t duration) {
+    if (!started) {
+        if (!pts && guess)
+            origin = *guess;
+        else if (!origin)
+            origin = pts.value_or(0);
+        started = true;
+    }
     if (pts && heldPts && maxStep && std::abs(*pts - *heldPts) > *maxStep) {
         // Moves the origin so that this picture comes one slot after the held one.
         *origin += *pts - *heldPts - av_rescale_q(1, slotLength, timeBase);

@@ -120,7 +120,10 @@ void VideoDecoder::DeliverHeld(int64_t times) {
 bool VideoDecoder::Deliver(const AVFrame& frame) {
     if (!ScaleFrom(frame)) return false;
     // The held picture fills the slots up to this one's, then this one is held in its place.
-    DeliverHeld(grid->Arrive(PresentationTime(frame), DurationOf(frame)));
+    const std::optional<int64_t> guess = frame.best_effort_timestamp != AV_NOPTS_VALUE
+                                             ? std::optional(frame.best_effort_timestamp)
+                                             : std::nullopt;
+    DeliverHeld(grid->Arrive(PresentationTime(frame), guess, DurationOf(frame)));
     Convert(frame);
     pictureTime = SampleTime(frame);
     return true;

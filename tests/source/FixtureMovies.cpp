@@ -96,6 +96,7 @@ private:
         codec.framerate = wanted.frameRate;
         codec.sample_aspect_ratio = wanted.sampleAspect;
         codec.gop_size = 12;
+        codec.max_b_frames = wanted.maxBFrames;
         // Stated for the program stream muxer, which paces its packs by it; generous for these sizes.
         codec.bit_rate = 4'000'000;
         // Fine quantisers keep the colour blocks and frame-number bits easy to read back.

@@ -25,6 +25,7 @@ struct FixtureVideo {
     int height = 96;
     AVRational frameRate{25, 1};
     int frameCount = 25;
+    int maxBFrames = 0;  // pictures the encoder may code out of order
     // Draws a whole frame, rows top first, width x height points; empty: FixturePixel.
     std::function<void(int frameIndex, std::span<Rgb> picture)> draw;
     // Ticks of the presentation times; {0, 1}: one tick per frame at frameRate.
