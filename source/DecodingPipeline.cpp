@@ -45,8 +45,8 @@ MediaStatus DecodingPipeline::OpenAudio() {
     if (index == AVERROR_STREAM_NOT_FOUND) return 0;
     if (index < 0) return index;
     auto decoder = std::make_unique<AudioDecoder>(audioGrabber);
-    if (const MediaStatus status = decoder->Open(*input->streams[index], *input->streams[videoIndex], TimestampsJump());
-        status < 0)
+    const AVStream& pictures = *input->streams[videoIndex];
+    if (const MediaStatus status = decoder->Open(*input->streams[index], pictures, TimestampsJump()); status < 0)
         return status;
     audioIndex = index;
     audio = std::move(decoder);

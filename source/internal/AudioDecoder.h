@@ -46,6 +46,6 @@ private:
     int inputRate = 0;
     ffmpeg::SwrPtr converter;
     std::vector<uint8_t> pcm;  // one delivered buffer, grown when a frame needs more
-    std::optional<int64_t> origin;  // the first picture's time, in samples
+    std::optional<int64_t> origin;  // where the time line begins, in samples
     std::optional<SoundPlacement> placement;
 };

@@ -2,13 +2,13 @@
 // Puts decoded pictures on a constant-rate grid of frame slots, the clock the encoder paces
 // its frames by: every slot gets the latest picture whose presentation time has come (to the
 // nearest slot). A picture held longer than a slot fills several, drop frames and timestamp
-// gaps included; of pictures closer together than a slot only the last is kept. Slot 0 begins
-// at the origin, so a first picture after it is shown from slot 0; a first picture without a
-// time of its own moves the origin to the decoder's guess of its time instead: behind a
-// decoder that holds pictures back, decode-order timestamps (MPEG-4 with B-frames in AVI)
-// make that guess and the times of the pictures after it late by the same delay. In containers whose
-// timestamps may jump, a step beyond a limit between two pictures is such a jump: the grid
-// goes on from the picture before.
+// gaps included; of pictures closer together than a slot only the last is kept.
+// Slot 0 begins at the origin, so a first picture after it is shown from slot 0. A first
+// picture without a time of its own moves the origin to the decoder's guess of its time:
+// behind a decoder that holds pictures back, decode-order timestamps (MPEG-4 with B-frames in
+// AVI) make that guess and the times of the pictures after it late by the same delay.
+// In containers whose timestamps may jump, a step beyond a limit between two pictures is such
+// a jump: the grid goes on from the picture before.
 #include <cstdint>
 #include <optional>
 

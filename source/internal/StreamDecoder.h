@@ -33,7 +33,7 @@ protected:
     // The frame's time in seconds, 0 when it has none.
     double SampleTime(const AVFrame& frame) const;
     // The presentation time the file gives the frame, in ticks. None for a frame whose packet
-    // had only a decoding time: guesses from those run a frame ahead behind a decoder that
+    // had only a decoding time: guesses from those run late by the delay of a decoder that
     // holds frames back (MPEG video in AVI), so such a frame is taken to follow the one before.
     static std::optional<int64_t> PresentationTime(const AVFrame& frame);
     // The largest step between timestamps that is not a jump, in units of `unit`; none in a

@@ -25,7 +25,6 @@ public:
     // Sets the grid: `frameRate` slots a second from the stream's start, in a container
     // whose timestamps may jump or not. Before decoding.
     void PaceOn(AVRational frameRate, bool timestampsJump);
-    bool Paced() const { return grid.has_value(); }
 
 private:
     // What the scaler was made for: the decoded frames' size, pixel format and colours.
