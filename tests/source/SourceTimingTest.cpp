@@ -151,6 +151,28 @@ TEST_F(SourceTiming, JumpsOfATransportStreamsClockAreJoinedUp) {
     EXPECT_NEAR(double(Sound().size() / 2), 88200.0, 2 * 1152.0);
 }
 
+// A stream that states no average rate (0/0) states its nominal one instead: 24 fps is 416666
+// in 100 ns units; with neither it states none, and the plan refuses it as before.
+TEST(SourceRate, AStreamWithoutAnAverageRateStatesItsNominalOne) {
+    const ffmpeg::OutputFormatPtr context(avformat_alloc_context());
+    ASSERT_NE(context, nullptr);
+    AVStream* stream = avformat_new_stream(context.get(), nullptr);
+    ASSERT_NE(stream, nullptr);
+    stream->codecpar->codec_type = AVMEDIA_TYPE_VIDEO;
+    stream->codecpar->codec_id = AV_CODEC_ID_RAWVIDEO;
+    stream->codecpar->format = AV_PIX_FMT_BGR24;
+    stream->codecpar->width = 32;
+    stream->codecpar->height = 24;
+    stream->time_base = {1, 24};
+    SampleGrabber grabber;
+    for (const auto& [nominal, avgTimePerFrame] : {std::pair{AVRational{24, 1}, 416666}, {AVRational{0, 1}, 0}}) {
+        stream->r_frame_rate = nominal;
+        VideoDecoder decoder(grabber);
+        ASSERT_EQ(decoder.Open(*stream), 0);
+        EXPECT_EQ(decoder.Format().AvgTimePerFrame, avgTimePerFrame);
+    }
+}
+
 }  // namespace
 
 namespace {
