@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 #include "platform/RunState.h"
@@ -17,8 +18,8 @@ namespace {
 constexpr double kOneRefresh = 1.0 / kRefreshHz;
 constexpr double kLengthTolerance = 0.02;
 
-// The sizes the automatic plan gives, worked out by hand from the shown picture: 128 x 96
-// (4:3) is 212 x 160; 96 x 128 is 120 x 160; 1024 x 576 (16:9) is 240 x 136.
+// The sizes the automatic plan gives, worked out by hand from the shown picture: 128 x 96 and
+// 64 x 48 (4:3) are 212 x 160; 96 x 128 is 120 x 160; 1024 x 576 (16:9) is 240 x 136.
 struct PlannedSize {
     uint16_t width, height;
 };
@@ -46,6 +47,13 @@ Rgb8 PixelAt(const std::vector<uint8_t>& rgb, int width, int x, int y) {
     return {rgb[at], rgb[at + 1], rgb[at + 2]};
 }
 bool IsMarkerRed(Rgb8 pixel) { return pixel.r > 150 && pixel.g < 90 && pixel.b < 90; }
+
+}  // namespace
+
+// Names the shape in test listings.
+void PrintTo(SyncShape shape, std::ostream* out) { *out << MakeSyncMovie(shape).name; }
+
+namespace {
 
 class MovieClock : public testing::TestWithParam<SyncShape> {
 protected:
