@@ -2,12 +2,20 @@
 
 #include <algorithm>
 
+namespace {
+
+// Timestamps are known to their stream's tick; beyond that, differences below this are
+// rounding rather than gaps or overlaps.
+constexpr int64_t kSlackMilliseconds = 2;
+
+}  // namespace
+
 AudioDecoder::~AudioDecoder() {
     av_channel_layout_uninit(&inputLayout);
     av_channel_layout_uninit(&outputLayout);
 }
 
-MediaStatus AudioDecoder::Open(const AVStream& stream) {
+MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump) {
     if (const MediaStatus status = OpenCodec(stream); status < 0) return status;
     const AVSampleFormat decodedFormat = Codec().sample_fmt;
     const int channels = Codec().ch_layout.nb_channels;
@@ -26,7 +34,35 @@ MediaStatus AudioDecoder::Open(const AVStream& stream) {
     format.nBlockAlign = uint16_t(outputLayout.nb_channels * bytesPerSample);
     format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
     format.wBitsPerSample = uint16_t(bytesPerSample * 8);
+
+    const AVRational sample{1, rate};
+    if (pictures.start_time != AV_NOPTS_VALUE)
+        origin = av_rescale_q_rnd(pictures.start_time, pictures.time_base, sample, AV_ROUND_NEAR_INF);
+    const int64_t tick = av_rescale_q_rnd(1, stream.time_base, sample, AV_ROUND_UP);
+    placement.emplace(tick + int64_t(rate) * kSlackMilliseconds / 1000, MaxTimestampStep(timestampsJump, sample));
     return 0;
+}
+
+std::optional<int64_t> AudioDecoder::PositionOf(const AVFrame& frame) {
+    const std::optional<int64_t> pts = PresentationTime(frame);
+    if (!pts) return std::nullopt;
+    const int64_t position = av_rescale_q_rnd(*pts, TimeBase(),
+                                              AVRational{1, int(format.nSamplesPerSec)}, AV_ROUND_NEAR_INF);
+    if (!origin) origin = position;
+    return position - *origin;
+}
+
+void AudioDecoder::DeliverSilence(int64_t samples, double sampleTime) {
+    if (samples <= 0) return;
+    // A second at a time: a long gap needs no buffer of its own length.
+    const int64_t chunk = std::min<int64_t>(samples, format.nSamplesPerSec);
+    const uint8_t silence = outputFormat == AV_SAMPLE_FMT_U8 ? 0x80 : 0;
+    pcm.assign(size_t(chunk) * format.nBlockAlign, silence);
+    for (int64_t left = samples; left > 0 && !StopRequested(); left -= chunk) {
+        const int64_t count = std::min(left, chunk);
+        grabber.Deliver(sampleTime, pcm.data(), int32_t(count * format.nBlockAlign));
+        placement->Advance(count);
+    }
 }
 
 bool AudioDecoder::ConvertFrom(const AVFrame& frame) {
@@ -53,22 +89,29 @@ bool AudioDecoder::ConvertFrom(const AVFrame& frame) {
     return allocated >= 0 && swr_init(converter.get()) >= 0;
 }
 
-bool AudioDecoder::Convert(const uint8_t* const* input, int count, double sampleTime) {
+bool AudioDecoder::Convert(const uint8_t* const* input, int count, double sampleTime, int64_t skip) {
     const int capacity = swr_get_out_samples(converter.get(), count);
     if (capacity < 0) return false;
     pcm.resize(size_t(capacity) * format.nBlockAlign);
     uint8_t* output = pcm.data();
     const int produced = swr_convert(converter.get(), &output, capacity, const_cast<const uint8_t**>(input), count);
     if (produced < 0) return false;
-    if (produced > 0) grabber.Deliver(sampleTime, pcm.data(), int32_t(produced * format.nBlockAlign));
+    const int64_t kept = std::max<int64_t>(0, produced - skip);
+    if (kept > 0) {
+        grabber.Deliver(sampleTime, pcm.data() + (produced - kept) * format.nBlockAlign,
+                        int32_t(kept * format.nBlockAlign));
+        placement->Advance(kept);
+    }
     return true;
 }
 
 bool AudioDecoder::Deliver(const AVFrame& frame) {
     if (!ConvertFrom(frame)) return false;
-    return Convert(frame.extended_data, frame.nb_samples, SampleTime(frame));
+    const SoundPlacement::Join join = placement->Place(PositionOf(frame));
+    DeliverSilence(join.silence, SampleTime(frame));
+    return Convert(frame.extended_data, frame.nb_samples, SampleTime(frame), join.skip);
 }
 
 void AudioDecoder::DeliverRest() {
-    if (converter) Convert(nullptr, 0, 0.0);
+    if (converter) Convert(nullptr, 0, 0.0, 0);
 }

@@ -53,29 +53,42 @@ MediaStatus DecodingPipeline::OpenAudio() {
     if (index == AVERROR_STREAM_NOT_FOUND) return 0;
     if (index < 0) return index;
     auto decoder = std::make_unique<AudioDecoder>(audioGrabber);
-    if (const MediaStatus status = decoder->Open(*input->streams[index]); status < 0) return status;
+    const AVStream& pictures = *input->streams[videoIndex];
+    if (const MediaStatus status = decoder->Open(*input->streams[index], pictures, TimestampsJump()); status < 0)
+        return status;
     audioIndex = index;
     audio = std::move(decoder);
     return 0;
 }
 
+void DecodingPipeline::PaceVideo(AVRational frameRate) {
+    videoRate = frameRate;
+    video->PaceOn(frameRate, TimestampsJump());
+}
+
 std::optional<int64_t> DecodingPipeline::LengthInFrames() const {
-    if (!video) return std::nullopt;
+    if (!video || !videoRate) return std::nullopt;
     const AVStream& stream = *input->streams[videoIndex];
-    if (stream.nb_frames > 0) return stream.nb_frames;
-    const AVRational rate = stream.avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) return std::nullopt;
+    const AVRational frame = av_inv_q(*videoRate);
     int64_t frames = 0;
-    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
-        frames = av_rescale_q_rnd(stream.duration, stream.time_base, av_inv_q(rate), AV_ROUND_NEAR_INF);
-    else if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
-        frames = av_rescale_q_rnd(input->duration, AV_TIME_BASE_Q, av_inv_q(rate), AV_ROUND_NEAR_INF);
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0) {
+        frames = av_rescale_q_rnd(stream.duration, stream.time_base, frame, AV_ROUND_NEAR_INF);
+    } else if (input->duration != AV_NOPTS_VALUE && input->duration > 0) {
+        // The file's duration counts from its earliest stream; the grid from the picture.
+        const int64_t fileStart = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+        const int64_t pictureStart = stream.start_time != AV_NOPTS_VALUE
+                                         ? av_rescale_q(stream.start_time, stream.time_base, AV_TIME_BASE_Q)
+                                         : fileStart;
+        frames = av_rescale_q_rnd(fileStart + input->duration - pictureStart, AV_TIME_BASE_Q, frame, AV_ROUND_NEAR_INF);
+    } else {
+        frames = stream.nb_frames;
+    }
     if (frames <= 0) return std::nullopt;
     return frames;
 }
 
 MediaStatus DecodingPipeline::Run() {
-    if (!video) return AVERROR(EINVAL);  // nothing was opened
+    if (!video || !videoRate) return AVERROR(EINVAL);  // nothing was opened or planned
     for (unsigned i = 0; i < input->nb_streams; ++i)
         if (int(i) != videoIndex && int(i) != audioIndex) input->streams[i]->discard = AVDISCARD_ALL;
     runningThreads = audio ? 3 : 2;
@@ -106,6 +119,10 @@ void DecodingPipeline::Demux(std::stop_token stop) {
     videoQueue.MarkEnd();
     audioQueue.MarkEnd();
     ThreadEnded();
+}
+
+bool DecodingPipeline::TimestampsJump() const {
+    return input->iformat->flags & AVFMT_TS_DISCONT;
 }
 
 PacketQueue* DecodingPipeline::QueueOf(int streamIndex) {

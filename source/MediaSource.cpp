@@ -1,6 +1,7 @@
 #include "source/MediaSource.h"
 
 #include <chrono>
+#include <climits>
 
 #include <fmt/format.h>
 
@@ -35,6 +36,13 @@ void StoreFailure(MediaStatus status, const VideoPlan& plan, const DecodingPipel
     }
 }
 
+// The rate the plan read from the decoded format: the clock the frames are delivered on.
+AVRational SourceRateOf(const VideoPlan& plan) {
+    AVRational rate{0, 1};
+    av_reduce(&rate.num, &rate.den, plan.sourceRateNumerator, plan.sourceRateDenominator, INT_MAX);
+    return rate;
+}
+
 // Opens the streams and hands their formats to the encoder; the video always first, so
 // that a movie unusable on both counts reports its video.
 MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& moviePath, MovieEncoder& encoder,
@@ -44,6 +52,7 @@ MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& movieP
     if (!encoder.SetupVideo(pipeline.VideoFormat()))
         return MarginsLeavePicture(encoder.Plan(), pipeline.VideoFormat().bmiHeader) ? kStatusUnsupportedVideo
                                                                                      : kStatusTrimmedAway;
+    pipeline.PaceVideo(SourceRateOf(encoder.Plan()));
     if (const MediaStatus status = pipeline.OpenAudio(); status < 0) return status;
     if (pipeline.HasAudio() && !encoder.SetAudioFormat(pipeline.AudioFormat())) return kStatusUnsupportedAudio;
     return 0;

@@ -38,14 +38,29 @@ double StreamDecoder::SampleTime(const AVFrame& decoded) const {
     return double(decoded.best_effort_timestamp) * av_q2d(timeBase);
 }
 
-void StreamDecoder::Run(PacketQueue& queue, std::stop_token stop) {
+std::optional<int64_t> StreamDecoder::PresentationTime(const AVFrame& decoded) {
+    if (decoded.pts == AV_NOPTS_VALUE) return std::nullopt;
+    return decoded.pts;
+}
+
+std::optional<int64_t> StreamDecoder::MaxTimestampStep(bool timestampsJump, AVRational unit) {
+    constexpr int kMaxStepSeconds = 10;
+    if (!timestampsJump) return std::nullopt;
+    return av_rescale_q(kMaxStepSeconds, AVRational{1, 1}, unit);
+}
+
+void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
+    stop = stopToken;
     bool healthy = true;
     while (healthy) {
         const ffmpeg::PacketPtr packet = queue.Pop();
         if (!packet) break;
         healthy = Decode(packet.get());
     }
-    if (healthy && !stop.stop_requested() && Decode(nullptr)) DeliverRest();
+    if (!stop.stop_requested()) {
+        if (healthy) Decode(nullptr);
+        DeliverRest();
+    }
     // Nothing more is taken from the queue: let the demuxer drop this stream's packets.
     queue.Close();
 }

@@ -31,15 +31,24 @@ int64_t AvgTimePerFrameOf(AVRational frameRate) {
     return kHundredNanosecondsPerSecond * frameRate.den / frameRate.num;
 }
 
+int64_t DurationOf(const AVFrame& frame) {
+#if LIBAVUTIL_VERSION_INT >= AV_VERSION_INT(57, 30, 100)
+    return frame.duration;
+#else
+    return frame.pkt_duration;
+#endif
+}
+
 }  // namespace
 
 MediaStatus VideoDecoder::Open(const AVStream& stream) {
     if (const MediaStatus status = OpenCodec(stream); status < 0) return status;
-    width = stream.codecpar->width;
-    height = stream.codecpar->height;
+    if (stream.codecpar->width <= 0 || stream.codecpar->height <= 0) return kStatusUnsupportedVideo;
+    orientation = OrientationOf(stream);
+    width = orientation.DisplayWidth();
+    height = orientation.DisplayHeight();
     const AVPixelFormat pixelFormat = Codec().pix_fmt;
     if (pixelFormat == AV_PIX_FMT_NONE || !sws_isSupportedInput(pixelFormat)) return kStatusUnsupportedVideo;
-    if (width <= 0 || height <= 0) return kStatusUnsupportedVideo;
     strideBytes = (size_t(width) * 3 + 3) & ~size_t(3);
     // The encoder takes the picture's length as a signed 32-bit number.
     if (strideBytes * size_t(height) > size_t(std::numeric_limits<int32_t>::max())) return kStatusUnsupportedVideo;
@@ -47,12 +56,14 @@ MediaStatus VideoDecoder::Open(const AVStream& stream) {
     scaled.reset(av_frame_alloc());
     if (!scaled) return AVERROR(ENOMEM);
     scaled->format = AV_PIX_FMT_BGR24;
-    scaled->width = width;
-    scaled->height = height;
+    scaled->width = orientation.squareWidth;
+    scaled->height = orientation.squareHeight;
     if (const int status = av_frame_get_buffer(scaled.get(), 0); status < 0) return status;
+    startTime = stream.start_time != AV_NOPTS_VALUE ? std::optional(stream.start_time) : std::nullopt;
 
     format = VideoInfoHeader{};
     format.AvgTimePerFrame = AvgTimePerFrameOf(stream.avg_frame_rate);
+    if (format.AvgTimePerFrame == 0) format.AvgTimePerFrame = AvgTimePerFrameOf(stream.r_frame_rate);
     format.bmiHeader.biWidth = width;
     format.bmiHeader.biHeight = height;  // positive: bottom-up
     format.bmiHeader.biBitCount = 24;
@@ -71,8 +82,8 @@ bool VideoDecoder::ScaleFrom(const AVFrame& frame) {
     }
     // A stream may change size or pixel format midway; every picture is delivered at the
     // size announced in Format(), so that each delivery matches it.
-    scaler.reset(sws_getContext(frame.width, frame.height, pixelFormat, width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC,
-                                nullptr, nullptr, nullptr));
+    scaler.reset(sws_getContext(frame.width, frame.height, pixelFormat, orientation.squareWidth,
+                                orientation.squareHeight, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
     if (!scaler) return false;
     if (IsYuv(pixelFormat)) {
         // The frame's own matrix (BT.601 when it names none or one swscale lacks) and range.
@@ -83,13 +94,41 @@ bool VideoDecoder::ScaleFrom(const AVFrame& frame) {
     return true;
 }
 
+void VideoDecoder::PaceOn(AVRational frameRate, bool timestampsJump) {
+    grid.emplace(frameRate, TimeBase(), startTime, MaxTimestampStep(timestampsJump, TimeBase()));
+}
+
+bool VideoDecoder::Convert(const AVFrame& frame) {
+    if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, scaled->data, scaled->linesize) !=
+        scaled->height)
+        return false;
+    if (orientation.clockwiseTurns == 0)
+        CopyScaledRows();
+    else
+        TurnPicture(scaled->data[0], size_t(scaled->linesize[0]), scaled->width, scaled->height,
+                    orientation.clockwiseTurns, picture.data(), strideBytes);
+    return true;
+}
+
+void VideoDecoder::DeliverHeld(int64_t times) {
+    for (int64_t delivery = 0; delivery < times && !StopRequested(); ++delivery)
+        grabber.Deliver(pictureTime, picture.data(), int32_t(picture.size()));
+}
+
 bool VideoDecoder::Deliver(const AVFrame& frame) {
     if (!ScaleFrom(frame)) return false;
-    if (sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, scaled->data, scaled->linesize) != height)
-        return false;
-    CopyScaledRows();
-    grabber.Deliver(SampleTime(frame), picture.data(), int32_t(picture.size()));
+    // The held picture fills the slots up to this one's, then this one is held in its place.
+    const std::optional<int64_t> guess = frame.best_effort_timestamp != AV_NOPTS_VALUE
+                                             ? std::optional(frame.best_effort_timestamp)
+                                             : std::nullopt;
+    DeliverHeld(grid->Arrive(PresentationTime(frame), guess, DurationOf(frame)));
+    if (!Convert(frame)) return false;
+    pictureTime = SampleTime(frame);
     return true;
+}
+
+void VideoDecoder::DeliverRest() {
+    DeliverHeld(grid->Finish());
 }
 
 void VideoDecoder::CopyScaledRows() {

@@ -27,11 +27,13 @@ bool PlanSourceRate(VideoPlan& plan, int64_t avgTimePerFrame) {
         if (numerator == 0 || numerator > int64_t(std::numeric_limits<uint32_t>::max())) return false;
         plan.rateNumerator = uint32_t(numerator);
         plan.rateDenominator = 1000;
-        return true;
+    } else {
+        if (plan.probedRate == 0 || plan.probedScale == 0) return false;
+        plan.rateNumerator = plan.probedRate;
+        plan.rateDenominator = plan.probedScale;
     }
-    if (plan.probedRate == 0 || plan.probedScale == 0) return false;
-    plan.rateNumerator = plan.probedRate;
-    plan.rateDenominator = plan.probedScale;
+    plan.sourceRateNumerator = plan.rateNumerator;
+    plan.sourceRateDenominator = plan.rateDenominator;
     return true;
 }
 

@@ -22,6 +22,9 @@ struct VideoPlan {
 
     // Settled by PlanVideo.
     int32_t sourceWidth = 0, sourceHeight = 0;
+    // Decoded frames per second = numerator / denominator, before any reduction: the clock
+    // on which the source delivers its frames.
+    uint32_t sourceRateNumerator = 0, sourceRateDenominator = 0;
     uint32_t rateNumerator = 0, rateDenominator = 0;  // output frames per second = numerator / denominator
     uint32_t decimationDivisor = 0;                   // mode -1: one frame kept in this many
     // One frame kept in this many of those the mode keeps, so that at most one frame falls

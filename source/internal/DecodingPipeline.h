@@ -43,11 +43,16 @@ public:
     const VideoInfoHeader& VideoFormat() const { return video->Format(); }
     bool HasAudio() const { return audio != nullptr; }
     const WaveFormatEx& AudioFormat() const { return audio->Format(); }
-    // The movie's length in video frames: the frame count the file states, else its duration
-    // times the frame rate, rounded to nearest; none when neither is known.
+    // Delivers the pictures on a grid of `frameRate` frames a second: the rate the encoder
+    // plans with. Before Run.
+    void PaceVideo(AVRational frameRate);
+    // The movie's length in frames of that grid: the picture's duration times the rate,
+    // rounded to nearest (the file's duration from where the picture starts, when the
+    // stream states none; the frame count the file states, when it states neither); none
+    // when nothing is known.
     std::optional<int64_t> LengthInFrames() const;
 
-    // Starts decoding: the demux thread and one decode thread per path. Once only.
+    // Starts decoding: the demux thread and one decode thread per path. Once only, paced.
     [[nodiscard]] MediaStatus Run();
     // True once every stream has been delivered to its end; false when the time-out passed first.
     bool WaitForCompletion(std::chrono::milliseconds timeout);
@@ -57,6 +62,8 @@ public:
 private:
     void Demux(std::stop_token stop);
     PacketQueue* QueueOf(int streamIndex);
+    // Whether the container's timestamps may jump (MPEG program and transport streams).
+    bool TimestampsJump() const;
     void ThreadEnded();
     bool StopRequested() const;
 
@@ -69,6 +76,7 @@ private:
     int videoIndex = -1;
     int audioIndex = -1;
     std::unique_ptr<VideoDecoder> video;
+    std::optional<AVRational> videoRate;
     std::unique_ptr<AudioDecoder> audio;
     PacketQueue videoQueue;
     PacketQueue audioQueue;

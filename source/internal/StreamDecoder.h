@@ -1,6 +1,8 @@
 #pragma once
 // Decodes one stream of the movie on its own thread and hands every decoded frame, converted
 // to the grabber's format, to the stream's sample grabber.
+#include <cstdint>
+#include <optional>
 #include <stop_token>
 
 #include "source/SampleGrabber.h"
@@ -18,15 +20,27 @@ public:
 
     // The body of the stream's decode thread: decodes the queue's packets until the queue
     // ends, then drains the decoder and delivers what it held back. A stop skips the draining.
-    // A decoder failure ends the stream early, as its end would; a damaged packet is skipped.
+    // A decoder failure ends the stream early, as its end would (what was held back is still
+    // delivered); a damaged packet is skipped.
     void Run(PacketQueue& queue, std::stop_token stop);
 
 protected:
     // Opens the decoder for the stream's codec.
     [[nodiscard]] MediaStatus OpenCodec(const AVStream& stream);
     const AVCodecContext& Codec() const { return *codec; }
+    // The ticks of the stream's timestamps.
+    AVRational TimeBase() const { return timeBase; }
     // The frame's time in seconds, 0 when it has none.
     double SampleTime(const AVFrame& frame) const;
+    // The presentation time the file gives the frame, in ticks. None for a frame whose packet
+    // had only a decoding time: guesses from those run late by the delay of a decoder that
+    // holds frames back (MPEG video in AVI), so such a frame is taken to follow the one before.
+    static std::optional<int64_t> PresentationTime(const AVFrame& frame);
+    // The largest step between timestamps that is not a jump, in units of `unit`; none in a
+    // container whose timestamps do not jump. 10 s, as FFmpeg's command-line tool takes it.
+    static std::optional<int64_t> MaxTimestampStep(bool timestampsJump, AVRational unit);
+    // Whether the decode thread was asked to stop: long deliveries end early.
+    bool StopRequested() const { return stop.stop_requested(); }
 
     // Converts one decoded frame and hands it to the grabber; false when it cannot be converted.
     virtual bool Deliver(const AVFrame& frame) = 0;
@@ -42,4 +56,5 @@ private:
     ffmpeg::CodecContextPtr codec;
     ffmpeg::FramePtr frame;
     AVRational timeBase{0, 1};
+    std::stop_token stop;  // of the running decode thread
 };

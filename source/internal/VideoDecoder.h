@@ -1,11 +1,15 @@
 #pragma once
 // Decodes the movie's video stream into bottom-up 24-bit B,G,R pictures with rows padded to
-// 4 bytes, one whole picture per delivery, at the size the stream states.
+// 4 bytes, one whole picture per delivery, as a player shows them (square pixels, turned as
+// the file says), one delivery per slot of a constant-rate grid (FrameGrid).
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/MediaFormats.h"
+#include "source/internal/FrameGrid.h"
+#include "source/internal/PictureOrientation.h"
 #include "source/internal/StreamDecoder.h"
 
 class VideoDecoder final : public StreamDecoder {
@@ -13,10 +17,14 @@ public:
     using StreamDecoder::StreamDecoder;
 
     // Opens the decoder and fixes the delivered format; kStatusUnsupportedVideo for a size
-    // or pixel format that cannot be delivered.
+    // or pixel format that cannot be delivered. The stated frame rate is the stream's
+    // average, else its nominal one (none: AvgTimePerFrame 0).
     [[nodiscard]] MediaStatus Open(const AVStream& stream);
     // The format of the delivered pictures, valid after a successful Open.
     const VideoInfoHeader& Format() const { return format; }
+    // Sets the grid: `frameRate` slots a second from the stream's start, in a container
+    // whose timestamps may jump or not. Before decoding.
+    void PaceOn(AVRational frameRate, bool timestampsJump);
 
 private:
     // What the scaler was made for: the decoded frames' size, pixel format and colours.
@@ -27,19 +35,29 @@ private:
     };
 
     bool Deliver(const AVFrame& frame) override;
+    void DeliverRest() override;
     // Makes the scaler take frames shaped like this one.
     bool ScaleFrom(const AVFrame& frame);
+    // Converts a frame into the picture as it is shown; false when the scaler fails.
+    bool Convert(const AVFrame& frame);
     // Copies the scaled rows, top first, into the bottom-up picture.
     void CopyScaledRows();
+    // Delivers the held picture `times` times, fewer once decoding is stopped.
+    void DeliverHeld(int64_t times);
 
     VideoInfoHeader format;
-    int width = 0;
+    PictureOrientation orientation;
+    int width = 0;  // as shown
     int height = 0;
     size_t strideBytes = 0;
-    std::vector<uint8_t> picture;  // one delivered picture; the row padding stays zero
-    // The scaler's target: FFmpeg's own buffer, aligned and padded as swscale needs, since it
-    // may write past the last pixel of a row for some sizes and formats.
+    std::vector<uint8_t> picture;  // the picture held for delivery; the row padding stays zero
+    double pictureTime = 0;        // its presentation time in seconds
+    // The scaler's target, top-down with square pixels before any turn: FFmpeg's own buffer,
+    // aligned and padded as swscale needs, since it may write past the last pixel of a row
+    // for some sizes and formats.
     ffmpeg::FramePtr scaled;
     ffmpeg::SwsPtr scaler;
     ScalerInput scalerInput;
+    std::optional<int64_t> startTime;  // of the stream, in its ticks
+    std::optional<FrameGrid> grid;
 };

@@ -10,6 +10,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <numbers>
 
@@ -24,12 +25,12 @@ struct Track {
     AVStream* stream = nullptr;
 };
 
-AVPixelFormat PixelFormatFor(const FixtureVideo& video) {
+AVPixelFormat PixelFormatFor(const FixtureVideo& video, const AVCodec& encoder) {
     if (video.pixelFormat != AV_PIX_FMT_NONE) return video.pixelFormat;
-    switch (video.codec) {
+    switch (encoder.id) {
         case AV_CODEC_ID_RAWVIDEO: return AV_PIX_FMT_BGR24;
         case AV_CODEC_ID_MJPEG: return AV_PIX_FMT_YUVJ420P;
-        default: return AV_PIX_FMT_YUV420P;
+        default: return encoder.pix_fmts ? encoder.pix_fmts[0] : AV_PIX_FMT_YUV420P;
     }
 }
 
@@ -92,9 +93,11 @@ private:
         AVCodecContext& codec = *video.codec;
         codec.width = wanted.width;
         codec.height = wanted.height;
-        codec.pix_fmt = PixelFormatFor(wanted);
+        codec.pix_fmt = PixelFormatFor(wanted, *encoder);
         codec.framerate = wanted.frameRate;
+        codec.sample_aspect_ratio = wanted.sampleAspect;
         codec.gop_size = 12;
+        codec.max_b_frames = wanted.maxBFrames;
         // Stated for the program stream muxer, which paces its packs by it; generous for these sizes.
         codec.bit_rate = 4'000'000;
         // Fine quantisers keep the colour blocks and frame-number bits easy to read back.
@@ -105,7 +108,20 @@ private:
             codec.flags |= AV_CODEC_FLAG_QSCALE;
             codec.global_quality = FF_QP2LAMBDA * 2;
         }
-        return OpenTrack(video, encoder, av_inv_q(wanted.frameRate));
+        const AVRational timeBase = wanted.timeBase.num ? wanted.timeBase : av_inv_q(wanted.frameRate);
+        if (!OpenTrack(video, encoder, timeBase)) return false;
+        // Muxers with a frame rate field of their own (Matroska's default duration) state it.
+        video.stream->avg_frame_rate = wanted.frameRate;
+        video.stream->sample_aspect_ratio = wanted.sampleAspect;
+        if (wanted.displayMatrix) {
+            const size_t size = sizeof *wanted.displayMatrix;
+            uint8_t* data = av_stream_new_side_data(video.stream, AV_PKT_DATA_DISPLAYMATRIX, size);
+            if (!data) return Fail("no display matrix"), false;
+            std::memcpy(data, wanted.displayMatrix->data(), size);
+        }
+        for (int index = 0; index <= wanted.frameCount; ++index)
+            videoPts.push_back(wanted.pts ? wanted.pts(index) : index);
+        return true;
     }
 
     bool AddAudio() {
@@ -126,7 +142,7 @@ private:
         ffmpeg::PacketPtr packet(av_packet_alloc());
         while (avcodec_receive_packet(track.codec.get(), packet.get()) == 0) {
             // Some video encoders leave it out; muxers then guess the last frame's length.
-            if (packet->duration == 0 && &track == &video) packet->duration = 1;
+            if (packet->duration == 0 && &track == &video) packet->duration = VideoDuration(packet->pts);
             av_packet_rescale_ts(packet.get(), track.codec->time_base, track.stream->time_base);
             packet->stream_index = track.stream->index;
             if (av_interleaved_write_frame(output.get(), packet.get()) < 0) return Fail("muxer refused a packet"), false;
@@ -188,7 +204,7 @@ private:
             sws_scale(converter.get(), rgb->data, rgb->linesize, 0, wanted.height, picture->data, picture->linesize);
         else
             IndexColours();
-        picture->pts = index;
+        picture->pts = videoPts[size_t(index)];
         return Send(video, picture.get());
     }
 
@@ -209,7 +225,8 @@ private:
             for (int i = 0; i < frame->nb_samples; ++i)
                 for (int channel = 0; channel < channels; ++channel)
                     Store(*frame, channel, i, audioWritten + i, channels);
-            frame->pts = audioWritten;
+            frame->pts = wanted.startSample + audioWritten;
+            if (wanted.gapSamples != 0 && audioWritten >= wanted.gapBeforeSample) frame->pts += wanted.gapSamples;
             audioWritten += frame->nb_samples;
             if (!Send(audio, frame.get())) return false;
             av_frame_unref(frame.get());
@@ -222,13 +239,19 @@ private:
         const int frameCount = movie.video ? movie.video->frameCount : 0;
         for (int index = 0; index < frameCount; ++index) {
             if (!WriteVideoFrame(index)) return false;
-            const AVRational rate = movie.video->frameRate;
-            const int64_t soundEnd =
-                movie.audio ? av_rescale(index + 1, int64_t(movie.audio->sampleRate) * rate.den, rate.num) : 0;
-            if (movie.audio && !WriteAudioUntil(int(soundEnd))) return false;
+            if (!movie.audio) continue;
+            const int64_t soundEnd = av_rescale_q(videoPts[size_t(index) + 1], video.codec->time_base,
+                                                  AVRational{1, movie.audio->sampleRate}) - movie.audio->startSample;
+            if (!WriteAudioUntil(int(std::max<int64_t>(soundEnd, 0)))) return false;
         }
         if (movie.audio && !(WriteAudioUntil(movie.audio->sampleCount) && Send(audio, nullptr))) return false;
         return !movie.video || Send(video, nullptr);
+    }
+
+    // The length of the picture presented at `pts`, in the encoder's ticks; 1 for a time not drawn.
+    int64_t VideoDuration(int64_t pts) const {
+        const auto at = std::lower_bound(videoPts.begin(), videoPts.end() - 1, pts);
+        return at != videoPts.end() - 1 && *at == pts ? at[1] - at[0] : 1;
     }
 
     void Store(AVFrame& frame, int channel, int i, int index, int channels) const {
@@ -254,6 +277,7 @@ private:
     FramePtr picture;  // the picture in the encoder's pixel format
     ffmpeg::SwsPtr converter;
     int audioWritten = 0;
+    std::vector<int64_t> videoPts;  // of every picture and of the end of the last one
 };
 
 double Tone(const FixtureAudio& audio, int channel, int index) {

@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -26,8 +27,17 @@ struct FixtureVideo {
     int height = 96;
     AVRational frameRate{25, 1};
     int frameCount = 25;
+    int maxBFrames = 0;  // pictures the encoder may code out of order
     // Draws a whole frame, rows top first, width x height points; empty: FixturePixel.
     std::function<void(int frameIndex, std::span<Rgb> picture)> draw;
+    // Ticks of the presentation times; {0, 1}: one tick per frame at frameRate.
+    AVRational timeBase{0, 1};
+    // Presentation time of picture `frameIndex` in ticks, also asked for frameCount (the end of
+    // the last picture); empty: frameIndex. Gaps make the AVI muxer write zero-length chunks.
+    std::function<int64_t(int frameIndex)> pts;
+    AVRational sampleAspect{0, 1};  // {0, 1}: not stated
+    // The display matrix the file states (libavutil/display.h); none: no side data.
+    std::optional<std::array<int32_t, 9>> displayMatrix;
 };
 
 struct FixtureAudio {
@@ -39,6 +49,11 @@ struct FixtureAudio {
     int sampleCount = 44100;
     // Sample `index` of a channel at full 16-bit scale; empty: the tones.
     std::function<int16_t(int channel, int index)> sound;
+    int64_t startSample = 0;  // presentation time of sample 0, in samples
+    // A gap of `gapSamples` in the timestamps before sample `gapBeforeSample` (a multiple of
+    // the coder's frame, 1024 samples for PCM).
+    int gapBeforeSample = 0;
+    int64_t gapSamples = 0;
 };
 
 struct FixtureMovie {

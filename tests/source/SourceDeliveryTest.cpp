@@ -149,6 +149,18 @@ TEST_F(SourceDelivery, AviWhoseFirstStreamIsSound) {
     EXPECT_EQ(Joined(source.sound).size(), 5512u);
 }
 
+// AVI stores pictures in decoding order with one time each, so the B-frames of an MPEG-4 AVI
+// come out of the decoder with times late by its delay: every picture still comes once.
+TEST_F(SourceDelivery, AviWithBFramesDeliversEachPictureOnce) {
+    FixtureMovie movie{.video = FixtureVideo{.codec = AV_CODEC_ID_MPEG4, .frameRate = {30, 1}, .frameCount = 30,
+                                             .maxBFrames = 2},
+                       .audio = MonoEightBit()};
+    const std::string path = scratch.File("bframes.avi");
+    WRITE_FIXTURE(path, movie);
+    BuildAndRun(path, 30);
+    ExpectPicturesInOrder(source.pictures.buffers, 128, 96, 30, 48);
+}
+
 TEST_F(SourceDelivery, MpegProgramStreamWithMp2Sound) {
     FixtureMovie movie{.container = "mpeg",
                        .video = FixtureVideo{.codec = AV_CODEC_ID_MPEG1VIDEO, .frameRate = {30, 1}, .frameCount = 30},
