@@ -73,8 +73,8 @@ private:
 };
 
 // Runs the core until the next pass's record 0 is seen. Empty on success, else what went wrong.
-std::string Record(std::span<const uint8_t> image, Recording& recording) {
-    const MovieStreamCheck stream = ReadMovieStream(image, PlayerRom().size());
+std::string Record(std::span<const uint8_t> image, size_t streamOffset, Recording& recording) {
+    const MovieStreamCheck stream = ReadMovieStream(image, streamOffset);
     if (!stream.ok) return "the image holds no movie stream that reads: " + stream.error;
     const MovieStreamInfo& info = stream.info;
     if (info.frameCount == 0 || info.frameStep == 0) return "the movie stream has no frame to loop over";
@@ -141,10 +141,10 @@ void FindBeeps(const Recording& recording, SyncOnsets& onsets) {
 
 }  // namespace
 
-SyncOnsets FindSyncOnsets(std::span<const uint8_t> image) {
+SyncOnsets FindSyncOnsets(std::span<const uint8_t> image, std::optional<size_t> streamOffset) {
     SyncOnsets onsets;
     Recording recording;
-    onsets.error = Record(image, recording);
+    onsets.error = Record(image, streamOffset.value_or(PlayerRom().size()), recording);
     if (!onsets.error.empty()) return onsets;
     FindFlashes(recording, onsets);
     FindBeeps(recording, onsets);

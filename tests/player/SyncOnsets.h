@@ -8,7 +8,9 @@
 // 5 ms of sound after at least 20 ms below it. A flash is a refresh in which at least half of
 // the picture's pixels (the stream's width x height, centred) are near white on all three
 // channels, after one that is not: dither and Cinepak leave white near white.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,8 +27,9 @@ struct SyncOnsets {
     double passMs = 0;  // from record 0 seen to the next pass's record 0 seen: the movie's length
 };
 
-// Runs `image` (a player followed by its movie stream) on a core from power-on.
-SyncOnsets FindSyncOnsets(std::span<const uint8_t> image);
+// Runs `image` (a player followed by its movie stream) on a core from power-on. The stream
+// starts right after this build's player unless `streamOffset` says otherwise.
+SyncOnsets FindSyncOnsets(std::span<const uint8_t> image, std::optional<size_t> streamOffset = std::nullopt);
 
 // For each flash, the offset in ms of the nearest beep (positive: the beep comes later).
 std::vector<double> BeepOffsetsMs(const SyncOnsets& onsets);
