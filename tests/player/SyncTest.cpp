@@ -100,9 +100,9 @@ TEST_P(PlayerSync, EveryFlashIsSeenWithinOneRefreshOfItsBeepAndOfItsMovieTime) {
 
 INSTANTIATE_TEST_SUITE_P(
     HalvedRates, PlayerSync,
-    ::testing::Values(SyncSource{"30 fps", 30.0, 16458},  // 15 x 65536 / 59.727 = 16458.9
-                      SyncSource{"25 fps", 25.0, 13716},  // 12.5 x 65536 / 59.727 = 13716.1
-                      SyncSource{"23.976 fps", 24000.0 / 1001, 13154}),  // 11.988 x 65536 / 59.727 = 13154.1
+    ::testing::Values(SyncSource{"30 fps", 30.0, 16458},  // 15 x 65536 / 59.727 = 16458.89
+                      SyncSource{"25 fps", 25.0, 13715},  // 12.5 x 65536 / 59.727 = 13715.74
+                      SyncSource{"23.976 fps", 24000.0 / 1001, 13153}),  // 11.988 x 65536 / 59.727 = 13153.94
     [](const ::testing::TestParamInfo<SyncSource>& info) { return "Source" + std::to_string(info.index); });
 
 }  // namespace
