@@ -72,10 +72,9 @@ bool MayDraw(const NextRecord& next) {
 // refreshes later: half a refresh of waiting for a v-blank, plus the 68 lines of v-blank before
 // the display draws line 0, less the 16 to 32 samples that FIFO A plays ahead of a buffer swap.
 // The frame-rate plan keeps the second of every two pictures of the usual 23.976 to 30 fps
-// movies, so a record shows the movie half a frame step before its slot ends. Movie time 0 is
-// therefore seen frameStep / 2 + 0.73 refreshes into the pass (65536ths of a refresh), and the
-// sound starts at the refresh nearest to that; refresh 1 decodes the first block, so never
-// before refresh 2.
+// movies, so a record shows the movie half a slot before its slot ends. Movie time 0 is
+// therefore seen 65536 / frameStep / 2 + 0.73 refreshes into the pass, and the sound starts at
+// the refresh nearest to that; refresh 1 decodes the first block, so never before refresh 2.
 uint32_t SoundStartRefresh(uint32_t frameStep) {
     if (frameStep == 0 || frameStep >= 0x8000) {
         return 2;
