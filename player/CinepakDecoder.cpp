@@ -25,6 +25,8 @@ uint32_t gRecordBuffer[kRecordBufferBytes / 4];
 // Canvas::changed for the largest picture.
 alignas(4) uint8_t gChanged[(kScreenWidth / 4) * (kScreenHeight / 4)];
 static_assert(sizeof(Codebooks) % 4 == 0 && sizeof(gChanged) % 4 == 0);
+// Every block marked as drawn into the other buffer only; in RAM, as a fixed DMA source must be.
+constinit uint32_t gAllChanged = 0x01010101;
 
 // The vectors chunk of a record, id 0 when there is none.
 struct VectorsChunk {
@@ -86,7 +88,7 @@ VectorsChunk ApplyCodebooks(const uint8_t* record) {
 
 void ResetDecoder() {
     hw::Dma3Clear32(&gCodebooks, sizeof(Codebooks) / 4);
-    hw::Dma3Clear32(gChanged, sizeof(gChanged) / 4);
+    hw::Dma3Fill32(gChanged, sizeof(gChanged) / 4, &gAllChanged);
 }
 
 void DecodeFrameRecord(const uint8_t* record, const BlockGrid& grid, uint32_t buffer) {

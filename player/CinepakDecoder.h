@@ -5,7 +5,9 @@
 #include <stdint.h>
 
 // Sets every codebook entry to black, as a decoder that has seen no frame yet has them, and
-// takes both work buffers as holding the same picture (ClearScreen's black).
+// takes work buffer 1 as the black picture before record 0: every block that record 0 leaves
+// alone is copied from there. Buffer 0 may hold anything, so the screen's last picture can
+// stay in the other buffer's place while a new pass begins.
 void ResetDecoder();
 
 // Decodes the record at `record` (its 4-byte header first) into work buffer `buffer` of

@@ -31,6 +31,19 @@ BlockGrid ClearScreen(uint32_t width, uint32_t height) {
     return {{gWorkBuffers[0] + first, gWorkBuffers[1] + first}, roundedWidth / 4, roundedHeight / 4};
 }
 
+void ClearWorkBuffer(const BlockGrid& grid, uint32_t buffer) {
+    // 1,024 words take about 7,000 cycles to external work RAM.
+    constexpr uint32_t kPieceWords = 1024;
+    uint32_t* const base = gWorkBuffers[buffer];
+    uint32_t* const first = base + static_cast<uint32_t>(grid.origin[buffer] - base) / kLineWords * kLineWords;
+    const uint32_t words = grid.blocksHigh * 4 * kLineWords;
+    for (uint32_t done = 0; done < words; done += kPieceWords) {
+        const uint32_t piece = words - done < kPieceWords ? words - done : kPieceWords;
+        const hw::InterruptsMasked masked;  // the handler shows pictures with DMA channel 3 too
+        hw::Dma3Clear32(first + done, static_cast<uint16_t>(piece));
+    }
+}
+
 void ShowWorkBuffer(uint32_t buffer) {
     hw::Dma3Copy32(gWorkBuffers[buffer], reinterpret_cast<void*>(hw::kVram), kScreenWords);
 }

@@ -24,6 +24,10 @@ void InitDisplay();
 // gets no blocks at all.
 BlockGrid ClearScreen(uint32_t width, uint32_t height);
 
+// Blacks out the lines of work buffer `buffer` that the picture of `grid` covers, in pieces
+// short enough that the v-blank handler, which waits while DMA channel 3 runs, stays on time.
+void ClearWorkBuffer(const BlockGrid& grid, uint32_t buffer);
+
 // Copies a whole work buffer to video memory: about 153,600 cycles in which the CPU and every
 // interrupt wait. Start it only in a v-blank, so that it stays ahead of the display.
 void ShowWorkBuffer(uint32_t buffer);

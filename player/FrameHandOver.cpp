@@ -5,10 +5,21 @@
 #include "player/SharedBlock.h"
 #include "player/hw/Registers.h"
 
+namespace {
+
+// Records due by the pace, and record 0 at once in a pass that the keys restarted: a restart
+// should show the movie's start without waiting a frame step.
+uint32_t DueRecords(const PassState& pass, uint32_t framesDue) {
+    const uint32_t due = framesDue < pass.frameCount ? framesDue : pass.frameCount;
+    return due == 0 && pass.showFirstAtOnce && pass.frameCount > 0 ? 1 : due;
+}
+
+}  // namespace
+
 void PresentDueFrame(bool mayCopy) {
     auto& status = kavroShared.status;
     PassState& pass = gPass;
-    const uint32_t due = status.framesDue < pass.frameCount ? status.framesDue : pass.frameCount;
+    const uint32_t due = DueRecords(pass, status.framesDue);
     if (pass.framesTaken >= due) {
         return;
     }

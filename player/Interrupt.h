@@ -14,7 +14,9 @@ struct PassState {
     bool soundOn;
     bool keysChanged;  // set by the handler: KEYINPUT differs from `keys`
     uint16_t keys;     // KEYINPUT (the ten key bits) when the pass started
+    bool showFirstAtOnce;  // record 0 goes to the screen as soon as it is drawn (a restart by the keys)
     uint32_t frameStep;
+    uint32_t soundStart;   // the pass's refresh at which the first sound sample plays, 2 or later
     uint32_t paceFraction;     // low half of the 16.16 pace accumulator; the whole part is framesDue
     uint32_t framesDueBefore;  // framesDue as it was before the latest refresh
     const uint8_t* adpcmNext;  // next block of sound to decode

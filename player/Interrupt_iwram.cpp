@@ -10,17 +10,25 @@ constinit PassState gPass{};
 
 namespace {
 
-// Refresh 1 starts the sound on buffer 0, which the pass cleared; every later refresh moves
-// DMA channel 1 to the buffer decoded at the refresh before.
+// Refresh 1 starts the sound on buffer 0, which the pass cleared, and decodes the first block
+// into buffer 1. Buffer 0 plays again until the sound's start refresh, which moves DMA channel 1
+// to buffer 1; from then on every refresh moves it to the buffer decoded at the refresh before.
 inline void FeedSound(uint32_t refresh) {
     auto& shared = kavroShared;
     if (refresh == 1) {
         gPass.playingBuffer = 0;
         sound::Start(shared.sound[0].samples);
-    } else {
-        gPass.playingBuffer ^= 1;
-        sound::Feed(shared.sound[gPass.playingBuffer].samples);
+        return;
     }
+    if (refresh >= gPass.soundStart) {
+        gPass.playingBuffer ^= 1;
+    }
+    sound::Feed(shared.sound[gPass.playingBuffer].samples);
+}
+
+// Whether this refresh decodes a block: the first, and each one from the start refresh on.
+inline bool DecodesSound(uint32_t refresh) {
+    return refresh == 1 || refresh >= gPass.soundStart;
 }
 
 inline void StopSound() {
@@ -61,7 +69,7 @@ inline void OnRefresh() {
         }
     }
     Pace();
-    if (gPass.soundOn) {
+    if (gPass.soundOn && DecodesSound(refresh)) {
         DecodeNextSoundBlock();
     }
     if (!gPass.keysChanged) {

@@ -33,7 +33,5 @@ extern "C" [[noreturn]] void PlayerMain() {
     hw::IE = hw::IRQ_VBLANK;
     hw::IME = 1;
 
-    for (;;) {
-        RunPass(kavroImageEnd);
-    }
+    PlayMovie(kavroImageEnd);
 }

@@ -21,6 +21,31 @@ struct NextRecord {
     uint32_t index;
 };
 
+// What the player takes from the stream once: the stream never changes.
+struct Movie {
+    MovieStreamView stream;
+    BlockGrid grid;
+    uint32_t soundStart;  // refresh of a pass at which its first sound sample plays
+};
+
+// How a pass begins.
+enum class PassStart { kPowerOn, kLoop, kKeys };
+
+// Record 0 of the next pass, drawn into work buffer 0 before that pass starts.
+struct FirstRecord {
+    bool drawn;
+    NextRecord next;        // the record after it
+    uint32_t decodeCycles;
+    uint32_t takenRefresh;  // refresh of the running pass by which its last record was taken
+};
+
+// Where the pace of a new pass begins, and the refresh at which its sound starts.
+struct PassClock {
+    uint32_t framesDue;
+    uint32_t paceFraction;
+    uint32_t soundStart;
+};
+
 // CPU cycles since power-on, less those that the v-blank handler has spent copying pictures
 // to the screen in this pass.
 uint32_t DrawingClock() {
@@ -43,22 +68,100 @@ bool MayDraw(const NextRecord& next) {
     return next.index < gPass.frameCount && gPass.framesTaken + kWorkBuffers > next.index;
 }
 
+// A record is due when the pace reaches its end of slot, and is seen on average 0.73
+// refreshes later: half a refresh of waiting for a v-blank, plus the 68 lines of v-blank before
+// the display draws line 0, less the 16 to 32 samples that FIFO A plays ahead of a buffer swap.
+// The frame-rate plan keeps the second of every two pictures of the usual 23.976 to 30 fps
+// movies, so a record shows the movie half a slot before its slot ends. Movie time 0 is
+// therefore seen 65536 / frameStep / 2 + 0.73 refreshes into the pass, and the sound starts at
+// the refresh nearest to that; refresh 1 decodes the first block, so never before refresh 2.
+uint32_t SoundStartRefresh(uint32_t frameStep) {
+    if (frameStep == 0 || frameStep >= 0x8000) {
+        return 2;
+    }
+    // 0.73 + 0.5 for the rounding: 1.23, here 1 + 59 / 256.
+    const uint32_t refresh = (0x8000 + frameStep + frameStep * 59 / 256) / frameStep;
+    return refresh > 2 ? refresh : 2;
+}
+
+Movie ReadMovie(const uint8_t* streamAddress) {
+    Movie movie;
+    movie.stream = ReadMovieStream(streamAddress);
+    movie.grid = ClearScreen(movie.stream.width, movie.stream.height);
+    movie.soundStart = SoundStartRefresh(movie.stream.frameStep);
+    return movie;
+}
+
+// Makes the decoder start the movie afresh: black codebooks, and black in work buffer 1 for
+// whatever record 0 leaves alone. Buffer 0 and the screen keep their pictures meanwhile.
+void ResetPictures(const Movie& movie) {
+    ClearWorkBuffer(movie.grid, 1);
+    const hw::InterruptsMasked masked;  // the handler shows pictures with DMA channel 3 too
+    ResetDecoder();
+}
+
+FirstRecord DrawFirstRecord(const Movie& movie) {
+    FirstRecord first{false, {movie.stream.firstRecord, 0}, 0, kavroShared.status.refreshCount};
+    if (movie.stream.frameCount == 0) {
+        return first;
+    }
+    ResetPictures(movie);
+    first.decodeCycles = DrawNext(first.next, movie.grid);
+    first.drawn = true;
+    return first;
+}
+
 void ClearSoundBuffers() {
     hw::Dma3Clear32(kavroShared.sound, sizeof(kavroShared.sound) / 4);
 }
 
-// Publishes the new pass in one go and lets the handler run it: the next v-blank is the
-// pass's refresh 1. Record 0 is drawn already (`drawn` is 0 or 1).
-void StartPass(const MovieStreamView& stream, uint32_t drawn, uint32_t decodeCycles) {
+// A pass started by the power-on or by the keys runs its pace from 0.
+PassClock FreshClock(const Movie& movie) {
+    return {0, 0, movie.soundStart};
+}
+
+// A loop carries the pace on, less the records of the pass, so that record 0 becomes due
+// exactly when a record after the last one would. The sound starts earlier by the pace carried
+// over, keeping its distance from record 0 to the nearest refresh. Asked with interrupts masked.
+PassClock CarriedClock(const Movie& movie) {
+    const uint32_t step = movie.stream.frameStep;
+    const uint32_t framesDue = kavroShared.status.framesDue - movie.stream.frameCount;
+    const uint64_t carried = (static_cast<uint64_t>(framesDue) << 16) + gPass.paceFraction;
+    const uint64_t soundPace = static_cast<uint64_t>(movie.soundStart) * step;
+    const uint64_t soundStart = soundPace > carried ? (soundPace - carried + step / 2) / step : 0;
+    return {framesDue, gPass.paceFraction, soundStart > 2 ? static_cast<uint32_t>(soundStart) : 2};
+}
+
+// Lets a v-blank that has begun, or begins within the next lines, be handled first, so that
+// a pass is published in a display period and its refresh 1 is the v-blank after it. Called
+// with interrupts masked; returns with them masked.
+void WaitForDisplayPeriod() {
+    constexpr uint16_t kLastPublishLine = 156;  // publishing takes well under a line
+    const uint16_t line = hw::VCOUNT;
+    if ((hw::IF & hw::IRQ_VBLANK) == 0 && (line < kLastPublishLine || line >= hw::kFirstVBlankLine)) {
+        return;
+    }
+    hw::BIOS_IRQ_FLAGS = 0;
+    hw::WaitForInterrupt(hw::IRQ_VBLANK);
     hw::IME = 0;
     hw::SyncWithInterrupt();
+}
+
+// Stops whatever the last pass played and publishes the new pass in one go; the next v-blank
+// is its refresh 1. Called with interrupts masked; `drawn` is 0 or 1 (record 0 drawn).
+void StartPass(const Movie& movie, uint32_t drawn, uint32_t decodeCycles, PassStart start) {
+    hw::SyncWithInterrupt();
+    WaitForDisplayPeriod();
+    const PassClock clock = start == PassStart::kLoop ? CarriedClock(movie) : FreshClock(movie);
+    sound::Stop();
+    ClearSoundBuffers();
     auto& status = kavroShared.status;
     status = {
         .passCount = status.passCount + 1,
         .refreshCount = 0,
-        .framesDue = 0,
+        .framesDue = clock.framesDue,
         .shownRecord = kNoRecord,
-        .audioBlocksLeft = stream.audioBlockCount,
+        .audioBlocksLeft = movie.stream.audioBlockCount,
         .fillingBuffer = 1,
         .lateFrames = 0,
         .decodedRecord = drawn > 0 ? 0 : kNoRecord,
@@ -66,69 +169,87 @@ void StartPass(const MovieStreamView& stream, uint32_t drawn, uint32_t decodeCyc
     };
     gPass = {
         .running = true,
-        .soundOn = stream.audioBlockCount > 0,
+        .soundOn = movie.stream.audioBlockCount > 0,
         .keysChanged = false,
         .keys = static_cast<uint16_t>(hw::KEYINPUT & hw::kKeyMask),
-        .frameStep = stream.frameStep,
-        .paceFraction = 0,
-        .framesDueBefore = 0,
-        .adpcmNext = stream.adpcm,
+        .showFirstAtOnce = start == PassStart::kKeys,
+        .frameStep = movie.stream.frameStep,
+        .soundStart = clock.soundStart,
+        .paceFraction = clock.paceFraction,
+        .framesDueBefore = clock.framesDue,
+        .adpcmNext = movie.stream.adpcm,
         .playingBuffer = 0,
         .adpcm = {},
-        .frameCount = stream.frameCount,
+        .frameCount = movie.stream.frameCount,
         .framesDrawn = drawn,
         .framesTaken = 0,
         .copyCycles = 0,
     };
     hw::SyncWithInterrupt();
-    hw::IME = 1;
 }
 
-// Asked with interrupts masked.
-bool PassOver(const MovieStreamView& stream) {
-    return gPass.keysChanged || (stream.frameCount > 0 && kavroShared.status.framesDue > stream.frameCount);
+// Starts the next pass with the record 0 drawn already, or with record 0 to draw next.
+// Called with interrupts masked; returns with them enabled.
+NextRecord BeginPass(const Movie& movie, FirstRecord& first, PassStart start) {
+    StartPass(movie, first.drawn ? 1 : 0, first.decodeCycles, start);
+    hw::IME = 1;
+    NextRecord next = first.next;
+    if (!first.drawn) {
+        ResetPictures(movie);
+        next = {movie.stream.firstRecord, 0};
+    }
+    first = {};
+    return next;
 }
 
-void EndPass() {
-    hw::IME = 0;
-    hw::SyncWithInterrupt();
-    gPass.running = false;
-    sound::Stop();
-    hw::IME = 1;
+// The last record of the pass was on the screen for a whole refresh, for the status to show
+// it, and record 0 of the next pass is drawn: the next pass takes over. Asked with interrupts
+// masked.
+bool HandOverDue(const FirstRecord& first) {
+    return first.drawn && kavroShared.status.refreshCount > first.takenRefresh;
+}
+
+// Every record of the pass is on the screen or passed over, so work buffer 0 is free for
+// record 0 of the next pass. Asked with interrupts masked.
+bool LastRecordTaken(const Movie& movie) {
+    return movie.stream.frameCount > 0 && gPass.framesTaken >= movie.stream.frameCount;
 }
 
 }  // namespace
 
-void RunPass(const uint8_t* streamAddress) {
-    const MovieStreamView stream = ReadMovieStream(streamAddress);
-    // The rest of the status keeps the last pass's figures until the new pass starts.
-    kavroShared.status.shownRecord = kNoRecord;
-    const BlockGrid grid = ClearScreen(stream.width, stream.height);
-    ResetDecoder();
-    ClearSoundBuffers();
-
-    NextRecord next{stream.firstRecord, 0};
+void PlayMovie(const uint8_t* streamAddress) {
+    const Movie movie = ReadMovie(streamAddress);
     // Record 0 is drawn before the clock starts, so that it is never late.
-    const uint32_t firstCycles = stream.frameCount > 0 ? DrawNext(next, grid) : 0;
-    StartPass(stream, next.index, firstCycles);
+    FirstRecord first = DrawFirstRecord(movie);
+    hw::IME = 0;
+    NextRecord next = BeginPass(movie, first, PassStart::kPowerOn);
 
     for (;;) {
         hw::IME = 0;
         hw::SyncWithInterrupt();
         hw::BIOS_IRQ_FLAGS = 0;  // a v-blank handled from here on ends the wait below
-        if (PassOver(stream)) {
-            EndPass();
-            return;
+        if (gPass.keysChanged) {
+            next = BeginPass(movie, first, PassStart::kKeys);
+            continue;
+        }
+        if (HandOverDue(first)) {
+            next = BeginPass(movie, first, PassStart::kLoop);
+            continue;
         }
         // A record drawn after its v-blank began is shown if that v-blank still lasts.
         PresentDueFrame(InHandledVBlank());
         const bool draw = MayDraw(next);
+        const bool drawFirst = !draw && !first.drawn && LastRecordTaken(movie);
         hw::IME = 1;
+        if (drawFirst) {
+            first = DrawFirstRecord(movie);
+            continue;
+        }
         if (!draw) {
             hw::WaitForInterrupt(hw::IRQ_VBLANK);
             continue;
         }
-        const uint32_t cycles = DrawNext(next, grid);
+        const uint32_t cycles = DrawNext(next, movie.grid);
         auto& status = kavroShared.status;
         status.decodeCycles = cycles;
         status.decodedRecord = next.index - 1;

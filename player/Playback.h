@@ -1,7 +1,8 @@
 #pragma once
-// One pass of the movie: from the stream header to the refresh after the last frame record's
-// time, or to the first change of the keys.
+// The movie in passes without end. A pass runs from its start to the first change of the keys,
+// or to the refresh that hands over to the next pass, timed so that the next pass's record 0
+// replaces the last record exactly when the last record's time is over.
 #include <stdint.h>
 
 // `stream` is the movie stream, the first byte after the player's own image.
-void RunPass(const uint8_t* stream);
+[[noreturn]] void PlayMovie(const uint8_t* stream);

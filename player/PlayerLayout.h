@@ -21,28 +21,35 @@ struct SoundBuffer {
 };
 
 // Written by the player only. "Refresh" is one v-blank while a pass runs. When a pass
-// starts, every field is set at once (interrupts masked); until then, from the moment the
-// last pass ended, the fields keep that pass's figures, except shownRecord.
+// starts, every field is set at once (interrupts masked); until then the fields keep the last
+// pass's figures.
 struct PlayerStatus {
-    // Passes started since power-on: +1 when a pass has read the stream header, cleared the
-    // screen and decoded its first record; the next v-blank is the pass's refresh 1.
+    // Passes started since power-on; the next v-blank is the new pass's refresh 1. The first
+    // pass and each pass of the loop start with their first record decoded; a pass that a
+    // change of the keys starts decodes it afterwards and shows it as soon as it is drawn.
+    // A pass of the loop starts once the last record has been on the screen for a refresh,
+    // and its pace carries on from the pass before, so that its first record replaces the
+    // last one when the last one's time is over.
     uint32_t passCount;
     // Refreshes of the current pass: 0 at its start, +1 at each v-blank (the first is 1).
     uint32_t refreshCount;
     // floor(refreshCount x frameStep / 65536), kept with refreshCount at each v-blank: how
-    // many frame records the pace has called for so far in this pass.
+    // many frame records the pace has called for so far in this pass (in a pass of the loop,
+    // plus the pace carried over from the pass before).
     uint32_t framesDue;
-    // Index of the frame record on the screen: kNoRecord from power-on, and from the moment a
-    // pass clears the screen until a record's copy to video memory completes; then that
-    // record's index. A copy starts in a v-blank, normally in the v-blank handler right after
+    // Index of the pass's frame record on the screen: kNoRecord from power-on, and from the
+    // start of a pass until one of its records' copy to video memory completes (the screen
+    // keeps the last pass's picture meanwhile); then that record's index. A copy starts in a v-blank, normally in the v-blank handler right after
     // its sound work, so the record is what the whole display period after that v-blank shows.
     uint32_t shownRecord;
     // ADPCM blocks not decoded yet: AudioBlockCount at the pass start (0 without sound),
-    // -1 with every block decoded at a v-blank. The sound stops when it reaches 0.
+    // -1 with every block decoded at a v-blank: at refresh 1, then at every refresh from the
+    // one at which the first block starts to play. The sound stops when it reaches 0.
     uint32_t audioBlocksLeft;
     // Sound buffer (0 or 1) that the v-blank handler decoded the latest block into; it plays
-    // from the next v-blank on, while the other one plays now. Set with audioBlocksLeft;
-    // 1 at the pass start (refresh 1 starts the sound on buffer 0, silent, and fills 1).
+    // from the next v-blank on (from the sound's start refresh, for the first block), while
+    // the other one plays now. Set with audioBlocksLeft; 1 at the pass start (refresh 1
+    // starts the sound on buffer 0, silent until the first block plays, and fills 1).
     uint32_t fillingBuffer;
     // Frame records of this pass that were not on the screen at the refresh they were due
     // (shown late, or drawn but never shown because a later record was due already).

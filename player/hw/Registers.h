@@ -97,11 +97,16 @@ inline void Dma3Copy16(const void* source, void* destination, uint16_t halfwords
 // whatever the DMA control says.
 inline constinit uint32_t gZeroWord = 0;
 
-// Sets `words` words at `destination` to zero: far faster than a loop run from the cartridge.
-inline void Dma3Clear32(void* destination, uint16_t words) {
-    DMA3SAD = reinterpret_cast<uintptr_t>(&gZeroWord);
+// Sets `words` words at `destination` to `*value`, which must be in RAM like gZeroWord.
+inline void Dma3Fill32(void* destination, uint16_t words, const uint32_t* value) {
+    DMA3SAD = reinterpret_cast<uintptr_t>(value);
     DMA3DAD = reinterpret_cast<uintptr_t>(destination);
     DMA3CNT = words | static_cast<uint32_t>(DMA_ENABLE | DMA_32BIT | DMA_SRC_FIXED) << 16;
+}
+
+// Sets `words` words at `destination` to zero: far faster than a loop run from the cartridge.
+inline void Dma3Clear32(void* destination, uint16_t words) {
+    Dma3Fill32(destination, words, &gZeroWord);
 }
 
 // Keeps the compiler from caching, across this point, memory the interrupt handler shares.

@@ -2,6 +2,9 @@
 // from the first frame with the sound from its first block.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "audio/AdpcmDecoder.h"
 #include "audio/AdpcmEncoder.h"
 #include "preview/PlayerProbe.h"
@@ -23,7 +26,9 @@ protected:
         movie_.records = MakeHandMadeRecords(movie_.width, movie_.height, 11);
         movie_.adpcm = ToneAdpcm(40);
         CinepakOracle oracle(movie_.width, movie_.height);
-        firstScreen_ = ExpectedScreen(oracle.Decode(movie_.records[0]), movie_.width, movie_.height);
+        for (const FrameRecord& record : movie_.records)
+            screens_.push_back(ExpectedScreen(oracle.Decode(record), movie_.width, movie_.height));
+        firstScreen_ = screens_.front();
         const std::vector<int8_t> samples = DecodeAdpcmBlock(movie_.adpcm);
         firstBlock_.assign(samples.begin(), samples.begin() + kAdpcmBlockSamples);
         run_ = std::make_unique<PlayerRun>(CartridgeImage(WriteMovieStream(movie_)));
@@ -47,7 +52,17 @@ protected:
         EXPECT_EQ(ScreenDifference(run_->core().ScreenBgr555(), firstScreen_), "") << "pass " << pass;
     }
 
+    // Refreshes until the screen shows `record`; false if it does not within `limit`.
+    bool RunUntilScreenShows(size_t record, uint32_t limit, uint32_t& refreshes) {
+        for (refreshes = 1; refreshes <= limit; ++refreshes) {
+            run_->Refresh();
+            if (run_->core().ScreenBgr555() == screens_[record]) return true;
+        }
+        return false;
+    }
+
     TestMovie movie_;
+    std::vector<std::vector<uint16_t>> screens_;  // the oracle's picture of each record
     std::vector<uint16_t> firstScreen_;
     std::vector<int8_t> firstBlock_;
     std::unique_ptr<PlayerRun> run_;
@@ -63,6 +78,47 @@ TEST_F(PlayerLoop, AfterTheLastFrameThePassRestartsAtTheFirstFrameWithFreshSound
     ExpectFreshStart(2);
     ASSERT_TRUE(run_->RunUntilPass(3));
     ExpectFreshStart(3);
+}
+
+// Frame step 16458 and 5 records: record 4 is due at refresh ceil(5 x 65536 / 16458) = 20
+// (5 x 65536 = 327680; 19 x 16458 = 312702 falls short, 20 x 16458 = 329160 does not), and a
+// sixth record would be due at ceil(6 x 65536 / 16458) = 24 (393216; 23 x 16458 = 378534,
+// 24 x 16458 = 394992). So the last record is seen for refreshes 20..23 and record 0 of the
+// next pass replaces it at refresh 24.
+TEST_F(PlayerLoop, TheLastFrameStaysForItsWholeTimeAndTheNextPassesFirstFrameFollowsAtOnce) {
+    ASSERT_EQ(movie_.records.size(), 5u);
+    const size_t last = movie_.records.size() - 1;
+    std::vector<size_t> shown;  // per refresh of the run from pass 1's start: the record on the screen, or none
+    for (int refresh = 1; refresh <= 30; ++refresh) {
+        run_->Refresh();
+        const std::vector<uint16_t> screen = run_->core().ScreenBgr555();
+        const auto match = std::find(screens_.begin(), screens_.end(), screen);
+        shown.push_back(match == screens_.end() ? kNoRecord : size_t(match - screens_.begin()));
+    }
+    const size_t firstLast = size_t(std::find(shown.begin(), shown.end(), last) - shown.begin()) + 1;
+    const size_t afterLast = size_t(std::find(shown.begin() + ptrdiff_t(firstLast), shown.end(), 0) - shown.begin()) + 1;
+    std::printf("last record seen from refresh %zu, the next pass's record 0 from refresh %zu\n", firstLast, afterLast);
+    EXPECT_EQ(firstLast, 20u);
+    EXPECT_EQ(afterLast, 24u);
+    for (size_t refresh = firstLast; refresh < afterLast; ++refresh)
+        EXPECT_EQ(shown[refresh - 1], last) << "refresh " << refresh << " between the passes shows something else";
+    EXPECT_EQ(run_->status().passCount, 2u);
+}
+
+// The v-blank after a key press sees the keys; the refresh after it already shows record 0.
+TEST_F(PlayerLoop, AKeyPressShowsTheFirstFrameWithinTwoRefreshes) {
+    ASSERT_TRUE(run_->RunUntil([](const auto& status) { return status.shownRecord != kNoRecord && status.shownRecord >= 3; },
+                               40));
+    uint32_t refreshes = 0;
+    run_->core().PressKeys(kKeyA);
+    ASSERT_TRUE(RunUntilScreenShows(0, 10, refreshes));
+    std::printf("record 0 seen %u refreshes after the key press\n", refreshes);
+    EXPECT_LE(refreshes, 2u);
+    ASSERT_TRUE(run_->RunUntil([](const auto& status) { return status.shownRecord >= 3; }, 40));
+    run_->core().ReleaseKeys(kKeyA);
+    ASSERT_TRUE(RunUntilScreenShows(0, 10, refreshes));
+    std::printf("record 0 seen %u refreshes after the key release\n", refreshes);
+    EXPECT_LE(refreshes, 2u);
 }
 
 TEST_F(PlayerLoop, PressingOrReleasingAKeyRestartsThePass) {
