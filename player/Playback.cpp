@@ -68,19 +68,20 @@ bool MayDraw(const NextRecord& next) {
     return next.index < gPass.frameCount && gPass.framesTaken + kWorkBuffers > next.index;
 }
 
-// A record is due when the pace reaches its end of slot, and is seen on average 0.73
-// refreshes later: half a refresh of waiting for a v-blank, plus the 68 lines of v-blank before
-// the display draws line 0, less the 16 to 32 samples that FIFO A plays ahead of a buffer swap.
-// The frame-rate plan keeps the second of every two pictures of the usual 23.976 to 30 fps
-// movies, so a record shows the movie half a slot before its slot ends. Movie time 0 is
-// therefore seen 65536 / frameStep / 2 + 0.73 refreshes into the pass, and the sound starts at
-// the refresh nearest to that; refresh 1 decodes the first block, so never before refresh 2.
+// Record 0 plays at the movie's time 0, the time of the sound's first sample. A record is due
+// when the pace reaches the end of its slot, one slot (65536 / frameStep refreshes) into the
+// pass, at the v-blank of the first refresh at or after it, and is seen 68 lines (0.30
+// refreshes) later, when the display draws line 0; a sound started at a v-blank is heard 0.07
+// refreshes later, behind the samples FIFO A holds. Records are thus seen up to one refresh
+// after their time, never before: the sound starts at the first refresh at or after
+// 65536 / frameStep + 0.23, so that every beep comes within one refresh of its flash, and
+// never before refresh 2, since refresh 1 decodes the first block.
 uint32_t SoundStartRefresh(uint32_t frameStep) {
-    if (frameStep == 0 || frameStep >= 0x8000) {
+    if (frameStep == 0 || frameStep >= 0x10000) {
         return 2;
     }
-    // 0.73 + 0.5 for the rounding: 1.23, here 1 + 59 / 256.
-    const uint32_t refresh = (0x8000 + frameStep + frameStep * 59 / 256) / frameStep;
+    // 0.23 is 59 / 256; the ceiling is taken by adding frameStep - 1.
+    const uint32_t refresh = (0x10000 + frameStep * 59 / 256 + frameStep - 1) / frameStep;
     return refresh > 2 ? refresh : 2;
 }
 

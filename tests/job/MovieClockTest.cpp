@@ -10,6 +10,7 @@
 #include "platform/RunState.h"
 #include "tests/job/JobTestSupport.h"
 #include "tests/job/StreamTimeline.h"
+#include "tests/player/SyncOnsets.h"
 #include "tests/player/TestCartridge.h"
 #include "tests/source/SyncMovies.h"
 
@@ -98,6 +99,16 @@ TEST_P(MovieClock, PlaysAsLongAsTheMovieWithEachFlashOnItsBeep) {
         EXPECT_NEAR(beep, onset, kOneRefresh) << "beep at " << onset << " s";
         EXPECT_NEAR(flash, beep, kOneRefresh) << "at " << onset << " s";
     }
+
+    // The same on the handheld: the core's screen and sound, timed from record 0 first seen.
+    const SyncOnsets core = FindSyncOnsets(image);
+    ASSERT_TRUE(core.error.empty()) << core.error;
+    std::printf("%-14s on the core:\n%s", movie.name, DescribeSync(core).c_str());
+    EXPECT_NEAR(core.passMs, 1000 * movie.seconds, 1000 * movie.seconds * kLengthTolerance);
+    ASSERT_EQ(core.flashes.size(), movie.onsets.size());
+    for (size_t i = 0; i < movie.onsets.size(); ++i)
+        EXPECT_NEAR(core.flashes[i].ms, 1000 * movie.onsets[i], 1000 * kOneRefresh) << "flash " << i;
+    for (const double offset : BeepOffsetsMs(core)) EXPECT_LE(std::abs(offset), 1000 * kOneRefresh);
 
     // The marker sits in the top left corner of the picture as a player shows it.
     const int width = info.width, height = info.height;

@@ -1,6 +1,6 @@
-// Pictures and sound in step on the core: sync movies made the way the frame-rate plan makes
-// a 23.976 to 30 fps movie (the second picture of every two kept), with white flashes on
-// irregular source pictures and a beep at each flash's time in the sound.
+// Pictures and sound in step on the core: sync movies at the rates the frame-rate plan makes,
+// record k at the movie's time k / fps, with white flashes on irregular records and a beep at
+// each flash's time in the sound.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -22,12 +22,12 @@ constexpr int kHeight = 160;
 
 struct SyncSource {
     const char* name;
-    double sourceFps;
-    uint32_t frameStep;  // of the halved rate: truncate(fps / 2 x 65536 / 59.727), worked out by hand
+    double fps;          // of the records
+    uint32_t frameStep;  // truncate(fps x 65536 / 59.727), worked out by hand
 };
 
-// Source pictures (odd: kept) that flash, over 4 seconds, at no regular spacing.
-const std::vector<int> kFlashPictures = {5, 17, 31, 47, 53, 71, 89, 93};
+// Records that flash, over 4 seconds of 10 fps or more, at no regular spacing.
+const std::vector<int> kFlashPictures = {2, 8, 15, 23, 30, 36};
 
 // 256 V1 entries, 0..127 dark grey, 128..255 near white, each with its own dither.
 FrameRecord Picture(std::mt19937& random, bool flash) {
@@ -52,22 +52,21 @@ std::vector<int16_t> Sound(const SyncSource& source, size_t samples) {
     std::mt19937 random(7);
     for (int16_t& sample : sound) sample = int16_t(int(random() % 401) - 200);
     for (int picture : kFlashPictures) {
-        const size_t first = size_t(std::lround(picture / source.sourceFps * kSoundRate));
+        const size_t first = size_t(std::lround(picture / source.fps * kSoundRate));
         for (size_t i = 0; i < size_t(kSoundRate / 10) && first + i < samples; ++i)
             sound[first + i] = int16_t(16000 * std::sin(2 * std::numbers::pi * 1000 * double(i) / kSoundRate));
     }
     return sound;
 }
 
-// Record k holds source picture 2k + 1, as the plan keeps it.
 TestMovie SyncMovie(const SyncSource& source) {
     TestMovie movie;
     movie.frameStep = source.frameStep;
     movie.width = kWidth;
     movie.height = kHeight;
     std::mt19937 random(source.frameStep);
-    const int sourcePictures = int(4 * source.sourceFps);
-    for (int picture = 1; picture < sourcePictures; picture += 2)
+    const int pictures = int(4 * source.fps);
+    for (int picture = 0; picture < pictures; ++picture)
         movie.records.push_back(Picture(random, std::count(kFlashPictures.begin(), kFlashPictures.end(), picture) > 0));
     const uint32_t blocks = uint32_t((movie.records.size() + 1) * 0x10000 / source.frameStep) + 1;
     const std::vector<int16_t> sound = Sound(source, size_t(blocks) * kAdpcmBlockSamples);
@@ -88,8 +87,7 @@ TEST_P(PlayerSync, EveryFlashIsSeenWithinOneRefreshOfItsBeepAndOfItsMovieTime) {
     ASSERT_EQ(onsets.beeps.size(), kFlashPictures.size());
     const std::vector<double> offsets = BeepOffsetsMs(onsets);
     for (size_t i = 0; i < kFlashPictures.size(); ++i) {
-        // Record 0 holds source picture 1, so a flash is due (picture - 1) / fps after it.
-        const double dueMs = (kFlashPictures[i] - 1) * 1000 / source.sourceFps;
+        const double dueMs = kFlashPictures[i] * 1000 / source.fps;
         EXPECT_NEAR(onsets.flashes[i].ms, dueMs, kRefreshMs) << "flash " << i;
         EXPECT_NEAR(offsets[i], 0, kRefreshMs) << "flash " << i;
     }
@@ -99,10 +97,12 @@ TEST_P(PlayerSync, EveryFlashIsSeenWithinOneRefreshOfItsBeepAndOfItsMovieTime) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    HalvedRates, PlayerSync,
-    ::testing::Values(SyncSource{"30 fps", 30.0, 16458},  // 15 x 65536 / 59.727 = 16458.89
-                      SyncSource{"25 fps", 25.0, 13715},  // 12.5 x 65536 / 59.727 = 13715.74
-                      SyncSource{"23.976 fps", 24000.0 / 1001, 13153}),  // 11.988 x 65536 / 59.727 = 13153.94
-    [](const ::testing::TestParamInfo<SyncSource>& info) { return "Source" + std::to_string(info.index); });
+    PlannedRates, PlayerSync,
+    ::testing::Values(SyncSource{"15 fps", 15.0, 16458},                // 15 x 65536 / 59.727 = 16458.89
+                      SyncSource{"12.5 fps", 12.5, 13715},              // 13715.74
+                      SyncSource{"11.988 fps", 12000.0 / 1001, 13153},  // 13153.94
+                      SyncSource{"30 fps", 30.0, 32917},                // 32917.78
+                      SyncSource{"10 fps", 10.0, 10972}),               // 10972.59
+    [](const ::testing::TestParamInfo<SyncSource>& info) { return "Rate" + std::to_string(info.index); });
 
 }  // namespace
