@@ -1,5 +1,5 @@
-// ADPCM coder, audio block and the host decoder: worked figures, block sizes, and a sine
-// sweep that must come back through the decoder.
+// ADPCM coders, audio block and the host decoder: worked figures, block sizes, a sine sweep
+// that must come back through the decoder, and the search-ahead coder against the exact one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,8 @@
 
 #include "audio/AdpcmDecoder.h"
 #include "audio/AdpcmEncoder.h"
+#include "audio/AdpcmSearch.h"
+#include "tests/audio/fixtures/SoundFixtures.h"
 
 namespace {
 
@@ -184,6 +186,57 @@ TEST(AdpcmRoundTrip, SineSweepFollowsTheInput) {
     EXPECT_GE(snr, kSweepSnrFloorDb);
     EXPECT_LT(swapped, kSweepSnrFloorDb);
     EXPECT_LT(flipped, kSweepSnrFloorDb);
+}
+
+TEST(AdpcmSearch, HostDecoderReconstructsTheCodersOwnTrack) {
+    // Real-looking sound, and the hard cases: full-scale swings that clamp the predictor, a
+    // steep ramp, and sound that stops dead; each with coded silence after it.
+    std::vector<int16_t> swings(3000), ramp(3000);
+    for (size_t i = 0; i < swings.size(); ++i) {
+        swings[i] = (i / 7) % 2 ? int16_t(32767) : int16_t(-32768);
+        ramp[i] = int16_t(int32_t(i * 37 % 65536) - 32768);
+    }
+    const std::vector<std::vector<int16_t>> sounds{sound_fixtures::Speech(1), sound_fixtures::Music(1),
+                                                   sound_fixtures::FilmMix(1), swings, ramp};
+    for (size_t s = 0; s < sounds.size(); ++s) {
+        SCOPED_TRACE("sound " + std::to_string(s));
+        Bytes payload(sounds[s].size() / 2 + 500);
+        std::vector<int16_t> track(payload.size() * 2);
+        EncodeAdpcmSearched(sounds[s], payload, track);
+        AdpcmDecoder decoder;
+        size_t mismatches = 0;
+        for (size_t k = 0; k < track.size(); ++k) {
+            decoder.DecodeNibble(k % 2 == 0 ? payload[k / 2] & 0x0F : payload[k / 2] >> 4);
+            mismatches += decoder.state.predictor != track[k];
+        }
+        EXPECT_EQ(mismatches, 0u);
+        const int played = track.back() >> 2;
+        EXPECT_TRUE(played == 0 || played == -1) << "the coded silence settles at silence: " << played;
+    }
+}
+
+// The search-ahead coder must gain at least this much on every kind of sound.
+constexpr double kSearchGainFloorDb = 3.0;
+
+TEST(AdpcmSearch, GainsOverTheExactCoderOnSpeechMusicAndFilm) {
+    constexpr double kSeconds = 3;
+    const std::pair<const char*, std::vector<int16_t>> sounds[] = {{"speech", sound_fixtures::Speech(kSeconds)},
+                                                                   {"music", sound_fixtures::Music(kSeconds)},
+                                                                   {"film", sound_fixtures::FilmMix(kSeconds)}};
+    for (const auto& [name, sound] : sounds) {
+        SCOPED_TRACE(name);
+        const AudioBlock exact = EncodeAudioBlock(sound, 99, kThirtyFps);
+        const AudioBlock searched = EncodeAudioBlock(sound, 99, kThirtyFps, AdpcmCoder::SearchAhead);
+        ASSERT_EQ(searched.AudioBlockCount, exact.AudioBlockCount);
+        ASSERT_EQ(searched.payload.size(), exact.payload.size());
+        EXPECT_TRUE(EndsInSilence(searched));
+        const double exactSnr = SnrDb(sound, DecodeAdpcmBlock(exact.payload));
+        const double searchedSnr = SnrDb(sound, DecodeAdpcmBlock(searched.payload));
+        std::printf("[ %-8s ] SNR exact %.2f dB, search-ahead %.2f dB: %+.2f dB\n", name, exactSnr, searchedSnr,
+                    searchedSnr - exactSnr);
+        RecordProperty(std::string(name) + "GainDb", std::to_string(searchedSnr - exactSnr));
+        EXPECT_GE(searchedSnr - exactSnr, kSearchGainFloorDb);
+    }
 }
 
 }  // namespace
