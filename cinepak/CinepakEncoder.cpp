@@ -399,6 +399,12 @@ uint32_t CinepakEncoder::Finish(bool intra, std::span<uint8_t> out) {
         ApplyInterChunk(plan.v1Chunk, work1_, v1_);
         ApplyInterChunk(plan.v4Chunk, work4_, v4_);
     }
+    ++frameCount_;
+    // Intra frames renumbered their entries: every one they hold is used.
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (intra ? bool(v1_.defined[slot]) : uses1[slot] > 0) v1_.lastUse[slot] = frameCount_;
+        if (intra ? bool(v4_.defined[slot]) : uses4[slot] > 0) v4_.lastUse[slot] = frameCount_;
+    }
     plan.v1 = &v1_;
     plan.v4 = &v4_;
     plan.blocks = codes_;

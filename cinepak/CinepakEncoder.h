@@ -96,6 +96,7 @@ private:
 
     CostRange sameTraining_;  // the trade-offs at which this frame's planning trains the same codebooks
     double lambda_;           // the last frame's trade-off, squared error per bit
+    uint32_t frameCount_ = 0;
 };
 
 }  // namespace cinepak
