@@ -71,6 +71,7 @@ long CinepakCompressor::CompressFramesInfo(const ICCOMPRESSFRAMES* info) {
     const bool known = info->lDataRate > 0 && info->dwRate > 0 && info->dwScale > 0;
     const uint64_t average = known ? uint64_t(info->lDataRate) * info->dwScale / info->dwRate : 0;
     averageFrameBytes_ = uint32_t(std::min<uint64_t>(average, std::numeric_limits<uint32_t>::max()));
+    frameCount_ = uint32_t(std::max<int32_t>(info->lFrameCount, 0));
     return ICERR_OK;
 }
 
@@ -95,7 +96,7 @@ long CinepakCompressor::CompressBegin(const BitmapInfoHeader* input, const Bitma
     if (CompressQuery(input, output) != ICERR_OK) return ICERR_BADFORMAT;
     try {
         encoder_ = std::make_unique<cinepak::CinepakEncoder>(input->biWidth, input->biHeight, options_,
-                                                            averageFrameBytes_);
+                                                            cinepak::StreamRate{averageFrameBytes_, frameCount_});
     } catch (const std::bad_alloc&) {
         encoder_.reset();
         return ICERR_MEMORY;

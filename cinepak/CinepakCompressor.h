@@ -49,6 +49,7 @@ private:
     int32_t lastFrame_ = -1;                             // number of the last compressed frame
     bool anyFrame_ = false;
     uint32_t averageFrameBytes_ = 0;                     // from the frames info's data rate; 0: not told
+    uint32_t frameCount_ = 0;                            // from the frames info; 0: not told
 };
 
 // Installs the compressor in the compression manager under ("vidc", "cvid"), unless a stand-in

@@ -29,7 +29,7 @@ class CinepakEncoder {
 public:
     // Width and height: multiples of 4, from 4 x 4 to 240 x 160. `averageFrameBytes`: each
     // frame's share of the data rate (0: unknown), for the stream's rate-distortion slope.
-    CinepakEncoder(int width, int height, const CinepakOptions& options, uint32_t averageFrameBytes = 0);
+    CinepakEncoder(int width, int height, const CinepakOptions& options, const StreamRate& rate = {});
 
     // Codes one picture (bottom-up rows of width x 3 bytes, B, G, R) as one frame into `out`,
     // which holds at least WorstFrameBytes(width, height) bytes. The frame takes at most

@@ -8,19 +8,25 @@
 // what it holds beyond one average frame is the savings of the frames before it. A frame aims at
 // one average frame plus a share of the savings beyond a reserve kept for the next cut, at a
 // trade-off held within the band: a frame much harder than the slope (a cut, a fade) spends
-// the reserve, a frame much easier leaves more. The slope follows the trade-offs that would
-// have filled the aimed sizes. The desired size stays a hard ceiling: a frame that cannot fit
-// at the band's top takes the larger trade-off that fits.
+// the reserve, a frame much easier leaves more. Towards the end of a stream of known length the
+// reserve goes too. The slope follows the trade-offs that would have filled the aimed sizes.
+// The desired size stays a hard ceiling: a frame that cannot fit at the band's top takes the
+// larger trade-off that fits.
 #include <cstdint>
 #include <limits>
 
 namespace cinepak {
 
+// What the stream is told of its rate before it begins.
+struct StreamRate {
+    uint32_t averageFrameBytes = 0;  // the data rate's share of one frame; 0: unknown
+    uint32_t frames = 0;             // frames the stream will have; 0: unknown
+};
+
 class RateSlope {
 public:
-    // `averageFrameBytes`: what the data rate gives one frame; 0 (unknown) leaves every frame
-    // to fill its desired size.
-    explicit RateSlope(uint32_t averageFrameBytes);
+    // Without an average frame size every frame fills its desired size.
+    explicit RateSlope(const StreamRate& rate);
 
     struct Band {
         uint32_t aimBytes = 0;  // the size to aim at, at most the desired size
@@ -37,6 +43,8 @@ public:
 
 private:
     double average_;
+    uint32_t frames_;
+    uint32_t done_ = 0;  // frames recorded
     double slope_ = 0;  // 0 until the first frame that could fill its aim has set it
 };
 
