@@ -165,17 +165,6 @@ public:
     std::map<std::string, double> secondsPerIteration;
 };
 
-// Signal-to-noise ratio, in dB, of what the player plays (8-bit samples) against the 16-bit input.
-double SnrDb(std::span<const int16_t> input, std::span<const int8_t> played) {
-    double signal = 0, noise = 0;
-    for (size_t i = 0; i < input.size(); ++i) {
-        const double error = input[i] - played[i] * 256.0;
-        signal += double(input[i]) * input[i];
-        noise += error * error;
-    }
-    return 10 * std::log10(signal / noise);
-}
-
 void ReportSearchGain() {
     constexpr double kFixtureSeconds = 10;
     fmt::print("\nSNR of the played sound, search-ahead coder against the exact coder ({} s each):\n",
@@ -185,9 +174,10 @@ void ReportSearchGain() {
         {"music", sound_fixtures::Music(kFixtureSeconds)},
         {"film", sound_fixtures::FilmMix(kFixtureSeconds)}};
     for (const auto& [name, sound] : sounds) {
-        const double exact = SnrDb(sound, DecodeAdpcmBlock(EncodeAudioBlock(sound, 0, kThirtyFps).payload));
-        const double searched = SnrDb(
-            sound, DecodeAdpcmBlock(EncodeAudioBlock(sound, 0, kThirtyFps, AdpcmCoder::SearchAhead).payload));
+        const auto played = [&](AdpcmCoder coder) {
+            return sound_fixtures::PlayedSnrDb(sound, DecodeAdpcmBlock(EncodeAudioBlock(sound, 0, kThirtyFps, coder).payload));
+        };
+        const double exact = played(AdpcmCoder::Exact), searched = played(AdpcmCoder::SearchAhead);
         fmt::print("  {:<7} exact {:6.2f} dB   search-ahead {:6.2f} dB   {:+.2f} dB (target >= +3.00)\n", name, exact,
                    searched, searched - exact);
     }

@@ -143,16 +143,7 @@ TEST(AdpcmDecoder, NegativeClampHoldsAtMinus512) {
     EXPECT_EQ(samples.back(), -128);
 }
 
-// Signal-to-noise ratio, in dB, of the decoded 8-bit samples against the 16-bit input.
-double SnrDb(const std::vector<int16_t>& input, const std::vector<int8_t>& decoded) {
-    double signal = 0, noise = 0;
-    for (size_t i = 0; i < input.size(); ++i) {
-        const double error = input[i] - decoded[i] * 256.0;
-        signal += double(input[i]) * input[i];
-        noise += error * error;
-    }
-    return 10 * std::log10(signal / noise);
-}
+using sound_fixtures::PlayedSnrDb;
 
 Bytes SwappedNibbles(Bytes bytes) {
     for (uint8_t& byte : bytes) byte = uint8_t(byte << 4 | byte >> 4);
@@ -178,9 +169,9 @@ TEST(AdpcmRoundTrip, SineSweepFollowsTheInput) {
         sweep[i] = int16_t(29490 * std::sin(phase));
     }
     const AudioBlock block = EncodeAudioBlock(sweep, 0, kOneFramePerRefresh);
-    const double snr = SnrDb(sweep, DecodeAdpcmBlock(block.payload));
-    const double swapped = SnrDb(sweep, DecodeAdpcmBlock(SwappedNibbles(block.payload)));
-    const double flipped = SnrDb(sweep, DecodeAdpcmBlock(FlippedSigns(block.payload)));
+    const double snr = PlayedSnrDb(sweep, DecodeAdpcmBlock(block.payload));
+    const double swapped = PlayedSnrDb(sweep, DecodeAdpcmBlock(SwappedNibbles(block.payload)));
+    const double flipped = PlayedSnrDb(sweep, DecodeAdpcmBlock(FlippedSigns(block.payload)));
     std::printf("[ sweep    ] SNR %.2f dB (nibbles swapped %.2f dB, signs flipped %.2f dB)\n", snr, swapped, flipped);
     RecordProperty("SweepSnrDb", std::to_string(snr));
     EXPECT_GE(snr, kSweepSnrFloorDb);
@@ -230,8 +221,8 @@ TEST(AdpcmSearch, GainsOverTheExactCoderOnSpeechMusicAndFilm) {
         ASSERT_EQ(searched.AudioBlockCount, exact.AudioBlockCount);
         ASSERT_EQ(searched.payload.size(), exact.payload.size());
         EXPECT_TRUE(EndsInSilence(searched));
-        const double exactSnr = SnrDb(sound, DecodeAdpcmBlock(exact.payload));
-        const double searchedSnr = SnrDb(sound, DecodeAdpcmBlock(searched.payload));
+        const double exactSnr = PlayedSnrDb(sound, DecodeAdpcmBlock(exact.payload));
+        const double searchedSnr = PlayedSnrDb(sound, DecodeAdpcmBlock(searched.payload));
         std::printf("[ %-8s ] SNR exact %.2f dB, search-ahead %.2f dB: %+.2f dB\n", name, exactSnr, searchedSnr,
                     searchedSnr - exactSnr);
         RecordProperty(std::string(name) + "GainDb", std::to_string(searchedSnr - exactSnr));

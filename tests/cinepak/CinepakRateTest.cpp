@@ -126,6 +126,7 @@ TEST(CinepakRate, AtEveryRateFramesDecodeExactlyWithinTheirSizesAndEasyOnesLeave
         info.lDataRate = int32_t(rate * 1024);
         info.dwRate = kFramesPerSecond;
         info.dwScale = 1;
+        info.lFrameCount = int32_t(clip.size());
         CompressorRun run(kWidth, kHeight, info);
         FfmpegDecoder decoder(kWidth, kHeight);
         ASSERT_TRUE(decoder.Ok());
