@@ -26,8 +26,8 @@ public:
     long CompressGetSize(const BitmapInfoHeader* input, const BitmapInfoHeader* output) override;
     long GetDefaultQuality(uint32_t* quality) override;
     // The data rate and frame rate give each frame's average share of bytes, which lets easy
-    // frames leave bytes to later ones (the option rate-slope); without them every frame fills
-    // its desired size.
+    // frames leave bytes to later ones (the option rate-slope), and the frame count lets the
+    // stream spend what is left by its end; without a rate every frame fills its desired size.
     long CompressFramesInfo(const ICCOMPRESSFRAMES* info) override;
     long GetState(uint8_t* state, uint32_t size) override;
     long SetState(const uint8_t* state, uint32_t size) override;

@@ -90,11 +90,13 @@ CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& opti
       skipErrors_(size_t(analysis_.Blocks())),
       blockOptions_(size_t(analysis_.Blocks())),
       modes_(size_t(analysis_.Blocks())),
+      savedModes_(size_t(analysis_.Blocks())),
       codes_(size_t(analysis_.Blocks())),
       trainingNearest_(size_t(analysis_.Blocks()) * 4),
       lambda_(kFirstLambda) {
     v1Blocks_.reserve(size_t(analysis_.Blocks()));
     v4Blocks_.reserve(size_t(analysis_.Blocks()));
+    extraBlocks_.reserve(size_t(analysis_.Blocks()));
     training_.reserve(size_t(analysis_.Blocks()) * 4);
 }
 

@@ -8,8 +8,9 @@
 // in for are written); choose each block's mode (skip, V1, V4) so the frame fits its target;
 // retrain on the blocks that chose each codebook and choose again; should the trade-off have
 // moved far from the one the codebooks were sized for, and would it grow other codebooks or
-// train them on other blocks, do it again with the new one. Given the data rate, no frame takes
-// a trade-off below the stream's slope (RateSlope), so that easy frames leave bytes unspent.
+// train them on other blocks, do it again with the new one. Given the data rate, frames aim at
+// the sizes and trade-offs the stream's slope gives them (RateSlope), so that easy frames leave
+// bytes unspent for the hard ones; the target stays the ceiling.
 #include <bitset>
 #include <cstdint>
 #include <span>
@@ -27,8 +28,9 @@ namespace cinepak {
 
 class CinepakEncoder {
 public:
-    // Width and height: multiples of 4, from 4 x 4 to 240 x 160. `averageFrameBytes`: each
-    // frame's share of the data rate (0: unknown), for the stream's rate-distortion slope.
+    // Width and height: multiples of 4, from 4 x 4 to 240 x 160. `rate`: what the stream was
+    // told of its data rate and length, for its rate-distortion slope (none: every frame fills
+    // its target).
     CinepakEncoder(int width, int height, const CinepakOptions& options, const StreamRate& rate = {});
 
     // Codes one picture (bottom-up rows of width x 3 bytes, B, G, R) as one frame into `out`,
@@ -58,7 +60,7 @@ private:
     // Inter frames that code most blocks: coding all of them instead, when that costs less at
     // the chosen trade-off.
     void CodeEveryBlockIfCheaper(uint32_t targetBytes, double guess, RateControl::Fit& fit);
-    // Distortion and bits of the chosen modes at `lambda`.
+    // Squared error of the chosen modes plus `lambda` times the frame's bits.
     double Cost(const RateControl::Fit& fit, double lambda) const;
     // An intra frame that cannot fit its size codes every block V1 from a small codebook.
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
@@ -88,8 +90,8 @@ private:
     std::vector<int> v1Blocks_;  // blocks for which V1 is evaluated
     std::vector<int> v4Blocks_;
     std::vector<BlockMode> modes_;
-    std::vector<BlockMode> savedModes_;
-    std::vector<int> extraBlocks_;
+    std::vector<BlockMode> savedModes_;  // while coding every block is tried
+    std::vector<int> extraBlocks_;       // blocks that had no V1 option then
     std::vector<BlockCode> codes_;
     std::vector<VqVector> training_;
     std::vector<uint8_t> trainingNearest_;  // of each training vector
