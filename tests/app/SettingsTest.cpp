@@ -1,8 +1,7 @@
 // The main dialog's settings as the user meets them: defaults, the picture presets and the
 // enabling rules, validation messages, the ROM name and path limits, drops and Browse.
-#include <QCoreApplication>
+#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,8 +18,6 @@ QStringList Items(QComboBox& list) {
     for (int i = 0; i < list.count(); ++i) items << list.itemText(i);
     return items;
 }
-
-QString ProgramName() { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
 
 }  // namespace
 
@@ -44,7 +41,7 @@ private slots:
 
 void SettingsTest::StartsWithTheDefaults() {
     DialogFixture f;
-    QCOMPARE(f.Dialog().windowTitle(), QStringLiteral("VELDRIN"));
+    QCOMPARE(f.Dialog().windowTitle(), QStringLiteral("KAVRO"));
     QVERIFY(f.Button(kNoResizeRadio).isChecked());
     QVERIFY(f.Button(kResizeCheck).isChecked());
     QCOMPARE(f.Edit(kBitrateEdit).text(), QStringLiteral("120"));
@@ -66,7 +63,7 @@ void SettingsTest::StartsWithTheDefaults() {
     for (int id : kManualControls) QVERIFY2(!f.Control(id).isEnabled(), qPrintable(QString::number(id)));
     QCOMPARE(f.Dialog().focusWidget(), &f.Edit(kMovieFileEdit));
     QCOMPARE(f.Button(kExitButton).text(), QStringLiteral("Exit"));
-    QCOMPARE(f.Button(kResizeCheck).text(), QStringLiteral("????????"));
+    QCOMPARE(f.Button(kResizeCheck).text(), QStringLiteral("自動サイズ"));
     QCOMPARE(f.Progress().minimum(), 0);
     QCOMPARE(f.Progress().maximum(), 1000);
     // Fixed size: neither grows nor shrinks.
@@ -187,7 +184,7 @@ void SettingsTest::ValidationMessages() {
     QCOMPARE(watcher.Boxes().size(), size_t(1));
     const SeenMessageBox& box = watcher.Boxes().front();
     QCOMPARE(box.text, message);
-    QCOMPARE(box.title, ProgramName());
+    QCOMPARE(box.title, QStringLiteral("KAVRO"));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QCOMPARE(f.Dialog().focusWidget(), &f.Edit(field));
     QCOMPARE(f.Edit(field).selectedText(), typed);
@@ -261,7 +258,7 @@ void SettingsTest::BrowseMovieTakesTheChosenFile() {
     }
     QCOMPARE(f.Edit(kMovieFileEdit).text(), folder.filePath("missing.avi"));
     QCOMPARE(filters.size(), 2);
-    QVERIFY(filters[0].startsWith("動画ファイル (*.avi,*.mpg,*.mpeg)"));
+    QVERIFY(filters[0].startsWith("動画ファイル (*.avi,*.mpg,*.mpeg,*.mp4,*.m4v,*.mkv,*.mov,*.webm,*.wmv,*.flv,*.ts,*.m2ts,*.ogv)"));
     QVERIFY(filters[1].startsWith("全てのファイル (*.*)"));
     QCOMPARE(startFolder, folder.path());
 
