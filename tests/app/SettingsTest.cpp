@@ -1,7 +1,11 @@
 // The main dialog's settings as the user meets them: defaults, the picture presets and the
 // enabling rules, validation messages, the ROM name and path limits, drops and Browse.
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +29,7 @@ class SettingsTest : public QObject {
     Q_OBJECT
 private slots:
     void StartsWithTheDefaults();
+    void EveryItemAndCaptionShowsWhole();
     void ManualEnablesByTheDefaults();
     void AutomaticTrimmingForcesAutomaticSize();
     void ResizeCheckBoxGovernsTheSizeEdits();
@@ -69,6 +74,29 @@ void SettingsTest::StartsWithTheDefaults() {
     // Fixed size: neither grows nor shrinks.
     QCOMPARE(f.Dialog().minimumSize(), f.Dialog().maximumSize());
     QVERIFY(!f.Dialog().windowIcon().isNull());
+}
+
+// Measured in the dialog's own font against the room its style leaves for text.
+void SettingsTest::EveryItemAndCaptionShowsWhole() {
+    DialogFixture f;
+    for (int id : {kTrimmingList, kFrameRateList, kPreFilterList}) {
+        QComboBox& list = f.List(id);
+        QStyleOptionComboBox option;
+        option.initFrom(&list);
+        option.subControls = QStyle::SC_All;
+        const QRect text = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
+        const QFontMetrics metrics(list.font());
+        for (const QString& item : Items(list))
+            QVERIFY2(metrics.horizontalAdvance(item) <= text.width(),
+                     qPrintable(QStringLiteral("%1 needs %2 pixels of %3").arg(item).arg(metrics.horizontalAdvance(item)).arg(text.width())));
+    }
+    for (const QLabel* label : f.Dialog().findChildren<QLabel*>()) {
+        const int needs = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(needs <= label->contentsRect().width(), qPrintable(label->text()));
+    }
+    for (const QAbstractButton* box : f.Dialog().findChildren<QAbstractButton*>())
+        if (qobject_cast<const QCheckBox*>(box) || qobject_cast<const QRadioButton*>(box))
+            QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
 }
 
 void SettingsTest::ManualEnablesByTheDefaults() {
