@@ -1,6 +1,5 @@
 // MainDialog: moving the settings between the controls and the ConversionRequest, their
 // validation, the presets and enabling rules of the picture settings, and the Browse buttons.
-#include <QComboBox>
 #include <QLineEdit>
 
 #include "app/ControlIds.h"

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include <fmt/format.h>
