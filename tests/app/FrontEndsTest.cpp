@@ -161,18 +161,20 @@ void FrontEndsTest::EveryPresetGivesTheSameJob() {
         const std::optional<ConversionRequest> fromDialog = DialogRequest([&](DialogFixture& f) {
             f.Edit(kMovieFileEdit).setText(QString::fromStdString(movie));
             f.Edit(kOutputFileEdit).setText(QString::fromStdString(output));
-            TypeInto(f.Edit(kRomNameEdit), "clip");
+            TypeInto(f.Edit(kRomNameEdit), "clipｇｂａ");
             TypeInto(f.Edit(kBitrateEdit), "250");
             settings.dialog(f);
         });
         QVERIFY2(fromDialog.has_value(), settings.name);
 
-        std::vector<std::string> words{movie, output, "--rom-name", "clip", "--bitrate", "250"};
+        std::vector<std::string> words{movie, output, "--rom-name", "clipｇｂａ", "--bitrate", "250"};
         words.insert(words.end(), settings.commandLine.begin(), settings.commandLine.end());
         ConversionRequest fromCommandLine;
         const std::string fault = ParseCommandLine(words, fromCommandLine);
         QVERIFY2(fault.empty(), fault.c_str());
         QCOMPARE(QString::fromStdString(JobOf(fromCommandLine)), QString::fromStdString(JobOf(*fromDialog)));
+        // Full-width letters too are titles' capitals, typed or given.
+        QCOMPARE(QString::fromStdString(fromCommandLine.romName), QStringLiteral("CLIPＧＢＡ"));
     }
 }
 
