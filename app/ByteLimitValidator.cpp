@@ -1,14 +1,13 @@
 #include "app/ByteLimitValidator.h"
 
+#include "job/ConversionSettings.h"
 #include "platform/Cp932.h"
 
 ByteLimitValidator::ByteLimitValidator(size_t maxBytes, Case letterCase, QObject* parent)
     : QValidator(parent), maxBytes(maxBytes), letterCase(letterCase) {}
 
 QValidator::State ByteLimitValidator::validate(QString& input, int&) const {
-    if (letterCase == Case::Upper) {
-        // Character by character, so the text keeps its length and the cursor its place.
-        for (QChar& c : input) c = c.toUpper();
-    }
+    // The title's own rule, which keeps every character's length: the cursor keeps its place.
+    if (letterCase == Case::Upper) input = QString::fromStdString(UpperCaseTitle(input.toStdString()));
     return Cp932ByteCount(input.toStdString()) <= maxBytes ? Acceptable : Invalid;
 }

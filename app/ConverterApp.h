@@ -1,7 +1,8 @@
 #pragma once
 // The application object: runs MainDialog as the program's only window and ends the program
-// when it closes. It reads no command-line arguments of its own and keeps no settings; it sets
-// no display name, so the program's name is the executable's file name.
+// when it closes. It reads no command-line arguments of its own and keeps no settings. It sets
+// no display name (the platform would add it to every title): the window and each message box
+// are titled themselves.
 #include <QApplication>
 
 class ConverterApp : public QApplication {

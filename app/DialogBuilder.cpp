@@ -9,8 +9,13 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 
+#include <string_view>
+#include <utility>
+#include <vector>
+
 #include "app/DialogUnits.h"
 #include "app/DropFileEdit.h"
+#include "job/ConversionSettings.h"
 
 namespace {
 
@@ -21,14 +26,22 @@ QWidget* MakeNumberEdit(QWidget& dialog) {
     return edit;
 }
 
-QWidget* MakeList(QWidget& dialog, int id) {
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+QWidget* MakeList(QWidget& dialog, const TemplateControl& control) {
     auto* list = new QComboBox(&dialog);
-    for (const char* item : ListItems(id)) list->addItem(QString::fromUtf8(item));
+    for (const SettingChoice& choice : SettingNamed(control.setting).choices) list->addItem(FromUtf8(choice.label));
     return list;
 }
 
+QString Caption(const TemplateControl& control) {
+    if (control.kind == ControlKind::RadioButton)
+        return FromUtf8(SettingNamed(control.setting).choices[size_t(control.choice)].label);
+    return QString::fromUtf8(control.caption);
+}
+
 QWidget* MakeControl(QWidget& dialog, const TemplateControl& control) {
-    const QString caption = QString::fromUtf8(control.caption);
+    const QString caption = Caption(control);
     switch (control.kind) {
     case ControlKind::Label: return new QLabel(caption, &dialog);
     case ControlKind::RightLabel: {
@@ -42,7 +55,7 @@ QWidget* MakeControl(QWidget& dialog, const TemplateControl& control) {
     case ControlKind::PushButton: return new QPushButton(caption, &dialog);
     case ControlKind::RadioButton: return new QRadioButton(caption, &dialog);
     case ControlKind::CheckBox: return new QCheckBox(caption, &dialog);
-    case ControlKind::DropDownList: return MakeList(dialog, control.id);
+    case ControlKind::DropDownList: return MakeList(dialog, control);
     case ControlKind::GroupBox: return new QGroupBox(caption, &dialog);
     case ControlKind::ProgressBar: {
         auto* bar = new QProgressBar(&dialog);
@@ -60,16 +73,27 @@ QRect PlaceControl(const TemplateControl& control, QWidget& widget, const Dialog
     return rect;
 }
 
+// Whether every drop-down list is at least as wide as its longest item needs.
+bool ListsFit(const std::vector<std::pair<const TemplateControl*, QWidget*>>& made, const DialogUnits& units) {
+    for (const auto& [control, widget] : made)
+        if (control->kind == ControlKind::DropDownList && units.MapX(control->width) < widget->sizeHint().width())
+            return false;
+    return true;
+}
+
 }  // namespace
 
-std::map<int, QWidget*> BuildControls(QWidget& dialog, const DialogTemplate& dialogTemplate, const DialogUnits& units) {
+std::map<int, QWidget*> BuildControls(QWidget& dialog, const DialogTemplate& dialogTemplate, DialogUnits& units) {
+    std::vector<std::pair<const TemplateControl*, QWidget*>> made;
+    for (const TemplateControl& control : dialogTemplate.controls) made.emplace_back(&control, MakeControl(dialog, control));
+    // The whole dialog widens rather than one list: the layout keeps its proportions.
+    while (!ListsFit(made, units)) ++units.baseWidth;
     std::map<int, QWidget*> byId;
-    for (const TemplateControl& control : dialogTemplate.controls) {
-        QWidget* widget = MakeControl(dialog, control);
-        widget->setGeometry(PlaceControl(control, *widget, units));
-        if (control.id == 0) continue;
-        widget->setObjectName(QString::number(control.id));
-        byId.emplace(control.id, widget);
+    for (const auto& [control, widget] : made) {
+        widget->setGeometry(PlaceControl(*control, *widget, units));
+        if (control->id == 0) continue;
+        widget->setObjectName(QString::number(control->id));
+        byId.emplace(control->id, widget);
     }
     return byId;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Dialog template 102, the main dialog: its controls in template order (which is also the tab
-// order) with their captions as stored and their rectangles in dialog units, and the items of
-// its three drop-down lists, whose index is the stored value.
+// order) with their captions and their rectangles in dialog units, and the setting each input
+// edits. The items of a drop-down list and the captions of a radio group are the choices of
+// their setting (job/ConversionSettings.h).
 #include <span>
+#include <string_view>
 
 enum class ControlKind {
     Label,
@@ -21,8 +23,10 @@ enum class ControlKind {
 struct TemplateControl {
     int id;  // 0 for the statics, which have no identifier of their own
     ControlKind kind;
-    const char* caption;      // UTF-8, as stored
+    const char* caption;      // UTF-8; a radio button's comes from its choice
     int x, y, width, height;  // dialog units
+    std::string_view setting = {};  // the setting the control edits; empty: none
+    int choice = -1;                // a radio button: the index of the choice it stands for
 };
 
 struct DialogTemplate {
@@ -33,6 +37,3 @@ struct DialogTemplate {
 };
 
 extern const DialogTemplate kMainDialogTemplate;
-
-// The items of list 1017, 1018 or 1021 in order; empty for any other identifier.
-std::span<const char* const> ListItems(int listId);

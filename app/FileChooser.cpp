@@ -5,16 +5,27 @@
 
 namespace {
 
-// Qt reads a filter's patterns from its last parentheses, separated by blanks; the
-// descriptions keep their own parentheses and show alone (HideNameFilterDetails). The
-// patterns name both cases, since file names here are case-sensitive. "*" matches every
-// file, as "*.*" does on the host the descriptions were written for.
+// The containers of movies that people have and FFmpeg reads.
+const QStringList kMovieExtensions = {"avi", "mpg", "mpeg", "mp4", "m4v", "mkv", "mov",
+                                      "webm", "wmv", "flv", "ts", "m2ts", "ogv"};
+
+// A filter entry: the description lists the extensions as "*.avi,*.mpg"; Qt reads the patterns
+// from the last parentheses, separated by blanks, and shows the description alone
+// (HideNameFilterDetails). The patterns name both cases, since file names here are
+// case-sensitive.
+QString Filter(const QString& description, const QStringList& extensions) {
+    QStringList patterns, upper;
+    for (const QString& extension : extensions) {
+        patterns << "*." + extension;
+        upper << "*." + extension.toUpper();
+    }
+    return QStringLiteral("%1 (%2) (%3)").arg(description, patterns.join(','), (patterns + upper).join(' '));
+}
+
+// "*" matches every file, as "*.*" does on the host the descriptions were written for.
 const QString kAllFiles = QStringLiteral("全てのファイル (*.*) (*)");
-const QStringList kMovieFilters = {
-    QStringLiteral("動画ファイル (*.avi,*.mpg,*.mpeg) (*.avi *.mpg *.mpeg *.AVI *.MPG *.MPEG)"),
-    kAllFiles,
-};
-const QStringList kOutputFilters = {QStringLiteral("GBAファイル (*.gba) (*.gba *.GBA)"), kAllFiles};
+const QStringList kMovieFilters = {Filter(QStringLiteral("動画ファイル"), kMovieExtensions), kAllFiles};
+const QStringList kOutputFilters = {Filter(QStringLiteral("GBAファイル"), {"gba"}), kAllFiles};
 
 std::optional<QString> Run(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::HideNameFilterDetails);

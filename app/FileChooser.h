@@ -8,7 +8,8 @@
 
 class QWidget;
 
-// An existing movie file; filters "動画ファイル (*.avi,*.mpg,*.mpeg)" and "全てのファイル (*.*)".
+// An existing movie file; filters "動画ファイル (*.avi,*.mpg,...)", every container people have
+// that FFmpeg reads, and "全てのファイル (*.*)".
 std::optional<QString> ChooseMovieFile(QWidget* owner, const QString& current);
 // A cartridge image to write, in an existing folder, default extension "gba"; no overwrite
 // question here, the Process button asks. Filters "GBAファイル (*.gba)" and "全てのファイル (*.*)".

@@ -10,7 +10,6 @@
 #include <QPushButton>
 
 #include "app/AboutDialog.h"
-#include "app/ByteLimitValidator.h"
 #include "app/ControlIds.h"
 #include "app/DialogBuilder.h"
 #include "app/DialogUnits.h"
@@ -33,21 +32,14 @@ MainDialog::MainDialog(WorkerProcedure worker)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(kMainDialogTemplate.caption));
     setFont(TemplateFont(kMainDialogTemplate.fontPoints));
-    const DialogUnits units = DialogUnits::FromFont(font());
-    setFixedSize(units.MapSize(kMainDialogTemplate.width, kMainDialogTemplate.height));
+    DialogUnits units = DialogUnits::FromFont(font());
     controls = BuildControls(*this, kMainDialogTemplate, units);
+    setFixedSize(units.MapSize(kMainDialogTemplate.width, kMainDialogTemplate.height));
+    settingControls.Bind(kMainDialogTemplate, controls, *this);
     OnInitDialog();
 }
 
 void MainDialog::OnInitDialog() {
-    pictureModes = new QButtonGroup(this);
-    const int radios[] = {kNoResizeRadio, kKeepAspectRadio, kIgnoreAspectRadio, kManualSettingRadio};
-    for (int mode = 0; mode < 4; ++mode) pictureModes->addButton(&Button(radios[mode]), mode);
-
-    // The edits' byte limits belong with LoadControls on the host; here a validator holds them for good.
-    Edit(kMovieFileEdit).setValidator(new ByteLimitValidator(kPathBytes, ByteLimitValidator::Case::Keep, this));
-    Edit(kOutputFileEdit).setValidator(new ByteLimitValidator(kPathBytes, ByteLimitValidator::Case::Keep, this));
-    Edit(kRomNameEdit).setValidator(new ByteLimitValidator(kRomNameBytes, ByteLimitValidator::Case::Upper, this));
     LoadControls();
 
     // No portable system menu on these desktops: the About entry goes into the window's
@@ -67,7 +59,7 @@ void MainDialog::OnInitDialog() {
 
     connect(&Button(kBrowseMovieButton), &QAbstractButton::clicked, this, &MainDialog::BrowseMovie);
     connect(&Button(kBrowseOutputButton), &QAbstractButton::clicked, this, &MainDialog::BrowseOutput);
-    connect(pictureModes, &QButtonGroup::idClicked, this, &MainDialog::ApplyPicturePreset);
+    connect(&settingControls.RadioGroup("pictureMode"), &QButtonGroup::idClicked, this, &MainDialog::ApplyPicturePreset);
     connect(&List(kTrimmingList), &QComboBox::activated, this, &MainDialog::OnTrimmingChanged);
     connect(&Button(kResizeCheck), &QAbstractButton::clicked, this, &MainDialog::OnTrimmingChanged);
     connect(process, &QAbstractButton::clicked, this, &MainDialog::StartConversion);

@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "app/DialogNotifyReceiver.h"
+#include "app/SettingControls.h"
 #include "job/ConversionRequest.h"
 #include "platform/AbortEvent.h"
 
 class QAbstractButton;
-class QButtonGroup;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
@@ -33,16 +33,10 @@ public:
     void reject() override;
 
 private:
-    static constexpr size_t kPathBytes = 511;    // code page 932 bytes
-    static constexpr size_t kRomNameBytes = 12;  // the cartridge header's title field
-    static constexpr int32_t kManualPictureMode = 3;  // "Manual setting"
-
     // Settings (MainDialogSettings.cpp).
     void OnInitDialog();
     void LoadControls();
     [[nodiscard]] bool StoreControls();
-    [[nodiscard]] bool StoreInteger(int id, int32_t& field, int32_t lowest, int32_t highest);
-    [[nodiscard]] bool StoreText(int id, std::string& field, size_t maxBytes);
     void RejectField(QLineEdit& edit, const QString& message);
     void UpdateEnabling();
     void ApplyPicturePreset();
@@ -72,7 +66,7 @@ private:
     DialogNotifyReceiver receiver;
     WorkerProcedure worker;
     std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
-    QButtonGroup* pictureModes = nullptr;  // Qt child of the dialog
+    SettingControls settingControls;    // the inputs among them, by the setting they edit
     std::jthread WorkerThread;          // joinable exactly while a run is active
     std::unique_ptr<AbortEvent> runAbort;  // the active run's abort channel, new for each run
     int32_t LastShownPercent = -1;

@@ -14,7 +14,8 @@
 #include "app/ControlIds.h"
 #include "app/MainDialog.h"
 #include "app/MessageBox.h"
-#include "job/CompletionReport.h"
+#include "job/Completion.h"
+#include "job/ConversionSettings.h"
 #include "platform/FileIdentity.h"
 #include "platform/RunState.h"
 #include "platform/ThreadPriority.h"
@@ -29,12 +30,6 @@ constexpr int kRunLockedControls[] = {
     kResizeCheck,   kWidthEdit,         kHeightEdit,        kFrameRateList,      kPreFilterList,
     kProcessButton,
 };
-
-constexpr int kUnexpectedException = 999;
-
-const QString kProgramTitle = QStringLiteral("KAVRO");
-
-bool IsMultipleOf4(int32_t pixels) { return (pixels & 3) == 0; }
 
 // Whether something that can be overwritten sits at the path; a folder (which the image cannot
 // replace) or a dangling link counts as nothing, and assembly reports the failure.
@@ -59,10 +54,8 @@ MainDialog::~MainDialog() {
 void MainDialog::StartConversion() {
     if (!StoreControls()) return;
     if (request.moviePath.empty() || request.outputPath.empty()) return;
-    // Made in Manual only, whatever the resize check box says.
-    if (request.pictureMode == kManualPictureMode && (!IsMultipleOf4(request.width) || !IsMultipleOf4(request.height))) {
-        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"),
-                       QStringLiteral("リサイズ後のピクセルサイズは４の倍数である必要があります"));
+    if (const std::optional<std::string> fault = CheckManualSize(request)) {
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
         return;
     }
     if (IsSameFile(request.moviePath, request.outputPath)) {
@@ -89,7 +82,7 @@ void MainDialog::StartConversion() {
         });
     } catch (const std::system_error&) {
         // No thread, so no completion will come: end the run here, as an unexpected failure.
-        CompleteRun(kUnexpectedException);
+        CompleteRun(kUnexpectedFailure);
     }
 }
 
@@ -117,7 +110,7 @@ void MainDialog::OnConvertNotify(uint32_t code, intptr_t value) {
     switch (code) {
     case NOTIFY_PROGRESS: ShowProgress(value); break;
     case NOTIFY_STATUS:
-        setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromUtf8(reinterpret_cast<const char*>(value)), kProgramTitle));
+        setWindowTitle(QStringLiteral("%1 - %2").arg(QString::fromUtf8(reinterpret_cast<const char*>(value)), ProgramTitle()));
         break;
     case NOTIFY_COMPLETED:
         // A completion belongs to a run; one that arrives while idle has nothing to end.
@@ -132,7 +125,7 @@ void MainDialog::ShowProgress(intptr_t thousandths) {
     Progress().setValue(static_cast<int>(std::clamp<intptr_t>(thousandths, 0, 1000)));
     const int32_t percent = static_cast<int32_t>(thousandths / 10);
     if (percent == LastShownPercent) return;
-    setWindowTitle(QStringLiteral("%1% - 変換中 - %2").arg(percent).arg(kProgramTitle));
+    setWindowTitle(QStringLiteral("%1% - 変換中 - %2").arg(percent).arg(ProgramTitle()));
     LastShownPercent = percent;
 }
 
@@ -144,7 +137,7 @@ void MainDialog::CompleteRun(int completionCode) {
     ReportOutcome(completionCode);
     // The worker's last act was to post this notice; its thread ends by itself.
     if (WorkerThread.joinable()) WorkerThread.detach();
-    setWindowTitle(kProgramTitle);
+    setWindowTitle(ProgramTitle());
     Progress().setValue(0);
     SetRunLocked(false);
     Button(kExitButton).setText(QStringLiteral("終了(&X)"));

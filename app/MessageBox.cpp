@@ -1,5 +1,7 @@
 #include "app/MessageBox.h"
 
+#include "job/Completion.h"
+
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
                                            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, title, text, buttons, owner);
@@ -7,3 +9,5 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* owner, QMessageBox::Icon ico
     if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
+
+QString ProgramTitle() { return QString::fromUtf8(kProgramTitle.data(), qsizetype(kProgramTitle.size())); }

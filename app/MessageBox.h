@@ -6,3 +6,6 @@
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// "KAVRO": the title of the window and of the program's own messages.
+QString ProgramTitle();

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <span>
-#include <string_view>
 #include <vector>
 
 #include <fmt/format.h>
@@ -89,19 +88,19 @@ std::string GroupedDigits(uint64_t value) {
 }
 
 // Ends assembly with a code and its cause in ErrorDetail; errno gives the system's reason.
-int Fail(int code, std::string_view what, const std::string& path) {
-    ErrorDetail = fmt::format("{} {}: {}", what, path, std::strerror(errno));
+CompletionCode Fail(CompletionCode code, const std::string& path) {
+    ErrorDetail = fmt::format("{} {}: {}", CompletionCause(code), path, std::strerror(errno));
     return code;
 }
 
 // Steps after the player image is written: append the stream, then the title.
-int AppendStream(int output, std::span<const uint8_t> player, const ConversionRequest& request,
+CompletionCode AppendStream(int output, std::span<const uint8_t> player, const ConversionRequest& request,
                  const std::string& streamPath) {
     const FileDescriptor stream(open(streamPath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    if (!stream.valid() || fstat(stream.get(), &status) != 0) return Fail(kStreamNotOpened, "ムービーストリームを開けません", streamPath);
+    if (!stream.valid() || fstat(stream.get(), &status) != 0) return Fail(kStreamNotOpened, streamPath);
     const size_t streamBytes = size_t(status.st_size);
-    int code = kImageWritten;
+    CompletionCode code = kCompleted;
     if (player.size() + streamBytes > kCartridgeLimitBytes) {
         code = kImageTooLarge;
         ErrorDetail = fmt::format("イメージは {} バイトで、カートリッジの上限 {} バイトを超えています",
@@ -112,10 +111,10 @@ int AppendStream(int output, std::span<const uint8_t> player, const ConversionRe
         buffer.resize(streamBytes);
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
-        return Fail(kStreamNotRead, "ムービーストリームを読めません", streamPath);
+        return Fail(kStreamNotRead, streamPath);
     }
-    if (!ReadAll(stream.get(), buffer)) return Fail(kStreamNotRead, "ムービーストリームを読めません", streamPath);
-    if (!WriteAll(output, buffer)) return Fail(kStreamNotWritten, "出力先ファイルに書き込めません", request.outputPath);
+    if (!ReadAll(stream.get(), buffer)) return Fail(kStreamNotRead, streamPath);
+    if (!WriteAll(output, buffer)) return Fail(kStreamNotWritten, request.outputPath);
     // The title's own write result is not examined: the image is complete without it.
     if (!request.romName.empty()) WriteTitle(output, player, request.romName);
     return code;
@@ -123,17 +122,17 @@ int AppendStream(int output, std::span<const uint8_t> player, const ConversionRe
 
 }  // namespace
 
-int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
+CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
     const auto player = FindModuleResource("BINARY", 130);
     if (!player || player->size() < kCartridgeHeaderBytes) return kPlayerNotWritten;
     ImageOutput output(request.outputPath);
-    if (!output.IsOpen()) return Fail(kOutputNotCreated, "出力先ファイルを作成できません", request.outputPath);
+    if (!output.IsOpen()) return Fail(kOutputNotCreated, request.outputPath);
     if (!WriteAll(output.Descriptor(), *player))
-        return Fail(kPlayerNotWritten, "出力先ファイルに書き込めません", request.outputPath);
-    const int code = AppendStream(output.Descriptor(), *player, request, streamPath);
-    if (code != kImageWritten && code != kImageTooLarge) return code;
+        return Fail(kPlayerNotWritten, request.outputPath);
+    const CompletionCode code = AppendStream(output.Descriptor(), *player, request, streamPath);
+    if (code != kCompleted && code != kImageTooLarge) return code;
     // The last moment an abort can keep the existing output.
-    if (RunAborted(request.abortEvent)) return kAbortedCompletion;
-    if (!output.Commit()) return Fail(kOutputNotCreated, "出力先ファイルを作成できません", request.outputPath);
+    if (RunAborted(request.abortEvent)) return kRunFailed;
+    if (!output.Commit()) return Fail(kOutputNotCreated, request.outputPath);
     return code;
 }

@@ -37,47 +37,47 @@ void NotePlan(const VideoPlan& plan, int64_t sourceFrames) {
                                     plan.bitrate, keptFrames / rate, imageBytes, kCartridgeLimitBytes));
 }
 
-// The steps in their order; a negative code ends the job at once.
-int RunSteps(const JobArguments& arguments, MovieEncoder& encoder, std::unique_ptr<SourceGraph>& graph) {
-    if (!encoder.SetOutputFile(arguments.streamPath)) return kJobNoStreamPath;
+// The steps in their order; a code other than kCompleted ends the job at once.
+CompletionCode RunSteps(const JobArguments& arguments, MovieEncoder& encoder, std::unique_ptr<SourceGraph>& graph) {
+    if (!encoder.SetOutputFile(arguments.streamPath)) return kNoStreamPath;
     if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
                                arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
-        return kJobParametersRejected;
-    if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent)) return kJobSourceFailed;
+        return kParametersRejected;
+    if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent)) return kSourceNotBuilt;
     int64_t length = 0;
-    if (!QuerySourceLength(*graph, length)) return kJobNoDuration;
+    if (!QuerySourceLength(*graph, length)) return kNoDuration;
     NotePlan(encoder.Plan(), length);
     // A stream that cannot begin is never decoded into: nothing could be written.
     if (!encoder.BeginStream(uint32_t(std::clamp<int64_t>(length, 0, UINT32_MAX)))) {
         (void)encoder.FinishStream();
-        return kJobRunFailed;
+        return kRunFailed;
     }
     // An abort after the decode still skips the sound.
     const bool ran = RunSourceGraph(*graph, arguments.abortEvent) && !RunAborted(arguments.abortEvent);
     // Finished whatever the run gave, so that the file is closed before the worker deletes it.
     const bool finished = encoder.FinishStream();
-    if (!ran || !finished) return kJobRunFailed;
+    if (!ran || !finished) return kRunFailed;
     // A stream without a picture would play nothing at all.
     if (encoder.FramesWritten() == 0) {
         ErrorDetail = kNoFrameText;
-        return kJobRunFailed;
+        return kRunFailed;
     }
     DetachSampleSinks(graph.get());
-    return kJobSucceeded;
+    return kCompleted;
 }
 
 }  // namespace
 
-int ConversionJob::Run(const JobArguments& arguments) {
+CompletionCode ConversionJob::Run(const JobArguments& arguments) {
     try {
         InstallCinepakCompressor();
         MovieEncoder encoder;
         // Declared after the encoder, so released before it: decoding stops before the encoder goes.
         std::unique_ptr<SourceGraph> graph;
-        const int result = RunSteps(arguments, encoder, graph);
+        const CompletionCode result = RunSteps(arguments, encoder, graph);
         // An abort taken at any step (waiting for the file, decoding, coding the sound) ends the job as one.
-        return RunAborted(arguments.abortEvent) ? kJobRunFailed : result;
+        return RunAborted(arguments.abortEvent) ? kRunFailed : result;
     } catch (...) {
-        return kJobUnexpected;
+        return kUnexpectedFailure;
     }
 }

@@ -4,22 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "job/Completion.h"
 #include "video/VideoPlan.h"
 
 class AbortEvent;
 
-inline constexpr int kJobSucceeded = 0;
-inline constexpr int kJobNoStreamPath = -2;
-inline constexpr int kJobParametersRejected = -3;
-inline constexpr int kJobSourceFailed = -4;
-inline constexpr int kJobRunFailed = -5;  // also an aborted run
-inline constexpr int kJobNoDuration = -6;
-inline constexpr int kJobUnexpected = -999;
-
 struct JobArguments {
     std::string moviePath;
     std::string streamPath;
-    Trims trims;
+    Trims trims;  // rows of the bottom-up frame buffer: `top` cuts the picture's lower edge
     bool autoTrim = false;
     int32_t width = -1;          // -1: automatic
     int32_t height = -1;
@@ -30,8 +23,9 @@ struct JobArguments {
 };
 
 namespace ConversionJob {
-// Returns kJobSucceeded or one of the negative codes above (kJobRunFailed for an abort taken at
-// any step, and for a run that kept no frame). Sends a NOTIFY_NOTE when the plan thins the
-// frame rate to the display's or the image will plainly outgrow a cartridge. Never throws.
-int Run(const JobArguments& arguments);
+// Returns kCompleted or the code of the step that failed: kNoStreamPath, kParametersRejected,
+// kSourceNotBuilt, kNoDuration, kRunFailed (also for an abort taken at any step, and for a run
+// that kept no frame) or kUnexpectedFailure. Sends a NOTIFY_NOTE when the plan thins the frame
+// rate to the display's or the image will plainly outgrow a cartridge. Never throws.
+CompletionCode Run(const JobArguments& arguments);
 }  // namespace ConversionJob

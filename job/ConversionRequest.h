@@ -1,5 +1,7 @@
 #pragma once
-// The dialog's settings record, read in place by the worker throughout a run.
+// The settings record of one conversion, filled by the dialog or kavro-cli and read in place by
+// the worker throughout a run. Each setting is also a row of the table in
+// ConversionSettings.cpp (its name, range, choices and help); the defaults are the ones below.
 #include <cstdint>
 #include <string>
 
@@ -12,13 +14,14 @@ struct ConversionRequest {
     int32_t height = 160;
     std::string outputPath;  // UTF-8
     std::string moviePath;   // UTF-8
-    int32_t trimBottom = 0;  // rows cut at the end of the bottom-up frame buffer: the picture's upper edge
+    // Margins in source pixels, as the picture is displayed: trimTop cuts rows at its top.
+    int32_t trimBottom = 0;
     int32_t trimLeft = 0;
-    int32_t trimTop = 0;     // rows cut at the start of the buffer: the picture's lower edge
+    int32_t trimTop = 0;
     int32_t trimRight = 0;
     int32_t frameRateChoice = 0;  // 0 automatic, 1 unchanged, 2..8 the reductions 4/5 .. 1/5
     int32_t pictureMode = 0;      // the dialog's preset; never read by the worker
-    std::string romName;          // UTF-8; at most 12 bytes in CP932
+    std::string romName;          // UTF-8; at most 12 bytes in CP932, upper case
     int32_t autoSize = 1;
     int32_t trimMode = 0;   // 0 none, 1 automatic, 2 manual then automatic, 3 manual only
     int32_t preFilter = 3;  // 0..3

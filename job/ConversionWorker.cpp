@@ -3,25 +3,29 @@
 #include <unistd.h>
 
 #include "job/AssembleRomImage.h"
-#include "job/ConversionJob.h"
+#include "job/ConversionSettings.h"
 #include "platform/ConvertNotify.h"
 #include "platform/TempFile.h"
 
 namespace {
 
-constexpr int kNoTemporaryFile = 1000;
+CompletionCode Complete(const ConversionRequest& request, CompletionCode code) {
+    if (request.dialogWindow) request.dialogWindow->Post(NOTIFY_COMPLETED, code);
+    return code;
+}
+
+}  // namespace
 
 JobArguments MapRequest(const ConversionRequest& request, const std::string& streamPath) {
     JobArguments arguments;
     arguments.moviePath = request.moviePath;
     arguments.streamPath = streamPath;
-    const Trims manual{request.trimLeft, request.trimTop, request.trimRight, request.trimBottom};
-    switch (request.trimMode) {
-    case 1: arguments.autoTrim = true; break;
-    case 2: arguments.trims = manual; arguments.autoTrim = true; break;
-    case 3: arguments.trims = manual; break;
-    default: break;
-    }
+    // The user's margins are those of the picture as displayed; the encoder's count rows of the
+    // bottom-up frame buffer, whose first rows are the picture's lowest.
+    const Trims manual{.left = request.trimLeft, .top = request.trimBottom, .right = request.trimRight,
+                       .bottom = request.trimTop};
+    if (UsesManualTrims(request.trimMode)) arguments.trims = manual;
+    arguments.autoTrim = TrimsAutomatically(request.trimMode);
     arguments.width = request.autoSize != 0 ? -1 : request.width;
     arguments.height = request.autoSize != 0 ? -1 : request.height;
     arguments.frameRateMode = request.frameRateChoice - 1;
@@ -31,18 +35,11 @@ JobArguments MapRequest(const ConversionRequest& request, const std::string& str
     return arguments;
 }
 
-int Complete(const ConversionRequest& request, int code) {
-    if (request.dialogWindow) request.dialogWindow->Post(NOTIFY_COMPLETED, code);
-    return code;
-}
-
-}  // namespace
-
-int ConversionWorker(const ConversionRequest& request) {
+CompletionCode ConversionWorker(const ConversionRequest& request) {
     const std::optional<std::string> streamPath = CreateTempFile("KAVRO");
     if (!streamPath) return Complete(request, kNoTemporaryFile);
-    const int result = ConversionJob::Run(MapRequest(request, *streamPath));
-    const int code = result < 0 ? -result : AssembleRomImage(request, *streamPath);
+    const CompletionCode result = ConversionJob::Run(MapRequest(request, *streamPath));
+    const CompletionCode code = result != kCompleted ? result : AssembleRomImage(request, *streamPath);
     unlink(streamPath->c_str());
     return Complete(request, code);
 }

@@ -26,7 +26,7 @@ void StoreFailure(MediaStatus status, const VideoPlan& plan, const DecodingPipel
         const BitmapInfoHeader& frame = pipeline.VideoFormat().bmiHeader;
         ErrorDetail = fmt::format("{}\n切り取りの後に映像が残りません: {} x {} の映像から左右 {} + {}、上下 {} + {}",
                                   kUnsupportedVideoText, frame.biWidth, frame.biHeight, plan.trimLeft, plan.trimRight,
-                                  plan.trimTop, plan.trimBottom);
+                                  plan.trimBottom, plan.trimTop);  // the buffer's last rows are the picture's top
     } else if (status == kStatusUnsupportedVideo) {
         ErrorDetail = kUnsupportedVideoText;
     } else if (status == kStatusUnsupportedAudio) {

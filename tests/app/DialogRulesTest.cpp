@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/DialogInteger.h"
+#include "job/DialogInteger.h"
 #include "app/DialogUnits.h"
 #include "tests/app/TestSuites.h"
 

@@ -1,8 +1,11 @@
 // The main dialog's settings as the user meets them: defaults, the picture presets and the
 // enabling rules, validation messages, the ROM name and path limits, drops and Browse.
-#include <QCoreApplication>
+#include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyleOptionComboBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,14 +23,13 @@ QStringList Items(QComboBox& list) {
     return items;
 }
 
-QString ProgramName() { return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName(); }
-
 }  // namespace
 
 class SettingsTest : public QObject {
     Q_OBJECT
 private slots:
     void StartsWithTheDefaults();
+    void EveryItemAndCaptionShowsWhole();
     void ManualEnablesByTheDefaults();
     void AutomaticTrimmingForcesAutomaticSize();
     void ResizeCheckBoxGovernsTheSizeEdits();
@@ -44,7 +46,7 @@ private slots:
 
 void SettingsTest::StartsWithTheDefaults() {
     DialogFixture f;
-    QCOMPARE(f.Dialog().windowTitle(), QStringLiteral("VELDRIN"));
+    QCOMPARE(f.Dialog().windowTitle(), QStringLiteral("KAVRO"));
     QVERIFY(f.Button(kNoResizeRadio).isChecked());
     QVERIFY(f.Button(kResizeCheck).isChecked());
     QCOMPARE(f.Edit(kBitrateEdit).text(), QStringLiteral("120"));
@@ -66,12 +68,35 @@ void SettingsTest::StartsWithTheDefaults() {
     for (int id : kManualControls) QVERIFY2(!f.Control(id).isEnabled(), qPrintable(QString::number(id)));
     QCOMPARE(f.Dialog().focusWidget(), &f.Edit(kMovieFileEdit));
     QCOMPARE(f.Button(kExitButton).text(), QStringLiteral("Exit"));
-    QCOMPARE(f.Button(kResizeCheck).text(), QStringLiteral("????????"));
+    QCOMPARE(f.Button(kResizeCheck).text(), QStringLiteral("自動サイズ"));
     QCOMPARE(f.Progress().minimum(), 0);
     QCOMPARE(f.Progress().maximum(), 1000);
     // Fixed size: neither grows nor shrinks.
     QCOMPARE(f.Dialog().minimumSize(), f.Dialog().maximumSize());
     QVERIFY(!f.Dialog().windowIcon().isNull());
+}
+
+// Measured in the dialog's own font against the room its style leaves for text.
+void SettingsTest::EveryItemAndCaptionShowsWhole() {
+    DialogFixture f;
+    for (int id : {kTrimmingList, kFrameRateList, kPreFilterList}) {
+        QComboBox& list = f.List(id);
+        QStyleOptionComboBox option;
+        option.initFrom(&list);
+        option.subControls = QStyle::SC_All;
+        const QRect text = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
+        const QFontMetrics metrics(list.font());
+        for (const QString& item : Items(list))
+            QVERIFY2(metrics.horizontalAdvance(item) <= text.width(),
+                     qPrintable(QStringLiteral("%1 needs %2 pixels of %3").arg(item).arg(metrics.horizontalAdvance(item)).arg(text.width())));
+    }
+    for (const QLabel* label : f.Dialog().findChildren<QLabel*>()) {
+        const int needs = QFontMetrics(label->font()).horizontalAdvance(label->text());
+        QVERIFY2(needs <= label->contentsRect().width(), qPrintable(label->text()));
+    }
+    for (const QAbstractButton* box : f.Dialog().findChildren<QAbstractButton*>())
+        if (qobject_cast<const QCheckBox*>(box) || qobject_cast<const QRadioButton*>(box))
+            QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
 }
 
 void SettingsTest::ManualEnablesByTheDefaults() {
@@ -187,7 +212,7 @@ void SettingsTest::ValidationMessages() {
     QCOMPARE(watcher.Boxes().size(), size_t(1));
     const SeenMessageBox& box = watcher.Boxes().front();
     QCOMPARE(box.text, message);
-    QCOMPARE(box.title, ProgramName());
+    QCOMPARE(box.title, QStringLiteral("KAVRO"));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QCOMPARE(f.Dialog().focusWidget(), &f.Edit(field));
     QCOMPARE(f.Edit(field).selectedText(), typed);
@@ -261,7 +286,7 @@ void SettingsTest::BrowseMovieTakesTheChosenFile() {
     }
     QCOMPARE(f.Edit(kMovieFileEdit).text(), folder.filePath("missing.avi"));
     QCOMPARE(filters.size(), 2);
-    QVERIFY(filters[0].startsWith("動画ファイル (*.avi,*.mpg,*.mpeg)"));
+    QVERIFY(filters[0].startsWith("動画ファイル (*.avi,*.mpg,*.mpeg,*.mp4,*.m4v,*.mkv,*.mov,*.webm,*.wmv,*.flv,*.ts,*.m2ts,*.ogv)"));
     QVERIFY(filters[1].startsWith("全てのファイル (*.*)"));
     QCOMPARE(startFolder, folder.path());
 

@@ -1,4 +1,4 @@
-#include "app/DialogInteger.h"
+#include "job/DialogInteger.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,0 +1,129 @@
+#include "cli/ConvertOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <fmt/format.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "job/ConversionSettings.h"
+
+namespace {
+
+// The four margins in the order --trim takes them, and the two sizes of --size.
+constexpr std::string_view kTrimSettings[] = {"trimLeft", "trimTop", "trimRight", "trimBottom"};
+constexpr std::string_view kSizeSettings[] = {"width", "height"};
+
+std::string RangeText(SettingRange range) { return fmt::format("{}..{}", range.lowest, range.highest); }
+
+// The row's help with what the model knows: the range (and the dialog's, where the command
+// line's is wider), the choices, the default.
+std::string Help(const Setting& setting) {
+    const SettingRange range = RangeFor(setting, SettingSource::CommandLine);
+    std::string help(setting.help);
+    if (setting.kind == SettingKind::Number) help += ": " + RangeText(range);
+    if (setting.kind == SettingKind::Text) help += fmt::format(", {} bytes of Shift-JIS at most", range.highest);
+    if (setting.commandLineRange) {
+        const SettingRange dialog = RangeFor(setting, SettingSource::Dialog);
+        help += setting.kind == SettingKind::Text ? fmt::format(" (the dialog takes {})", dialog.highest)
+                                                  : fmt::format(" (the dialog takes {})", RangeText(dialog));
+    }
+    if (setting.kind == SettingKind::Choice) {
+        std::vector<std::string_view> names;
+        for (const SettingChoice& choice : setting.choices) names.push_back(choice.name);
+        help += fmt::format(": {}", fmt::join(names, " | "));
+    }
+    if (const std::string fallback = DefaultText(setting); !fallback.empty()) help += ", default " + fallback;
+    return help;
+}
+
+// `text` cut at every `separator` into exactly `count` pieces; none otherwise.
+std::optional<std::vector<std::string_view>> Split(std::string_view text, char separator, size_t count) {
+    std::vector<std::string_view> pieces;
+    for (size_t start = 0;;) {
+        const size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    if (pieces.size() != count) return std::nullopt;
+    return pieces;
+}
+
+// Stores a value given as `where`, whose name starts the message of a fault.
+std::optional<std::string> Store(std::string_view setting, std::string_view value, std::string_view where,
+                                 ConversionRequest& request) {
+    const std::optional<std::string> fault = StoreSetting(SettingNamed(setting), value, request, SettingSource::CommandLine);
+    if (!fault) return std::nullopt;
+    return fmt::format("{}: {}", where, *fault);
+}
+
+// Several settings from one option's pieces, in order.
+std::optional<std::string> StoreEach(std::span<const std::string_view> settings, const std::vector<std::string_view>& pieces,
+                                     std::string_view where, ConversionRequest& request) {
+    for (size_t at = 0; at < settings.size(); ++at)
+        if (auto fault = Store(settings[at], pieces[at], where, request)) return fault;
+    return std::nullopt;
+}
+
+}  // namespace
+
+ConvertOptions::ConvertOptions(CLI::App& command) {
+    command.add_option("movie", movie, Help(SettingNamed("moviePath")))->required();
+    command.add_option("output", output, Help(SettingNamed("outputPath")))->required();
+    for (const Setting& setting : ConversionSettings()) {
+        if (setting.option.empty()) continue;
+        command.add_option(fmt::format("--{}", setting.option), given[setting.name], Help(setting));
+    }
+    const Setting& margin = SettingNamed("trimLeft");
+    command.add_option("--trim", trims,
+                       fmt::format("Manual picture: margins L,T,R,B in source pixels, {} each; T cuts the top of the "
+                                   "picture as it is shown, B its bottom",
+                                   RangeText(RangeFor(margin, SettingSource::CommandLine))));
+    command.add_option("--size", size,
+                       fmt::format("Manual picture: WxH, multiples of 4 with W in {} and H in {}, or auto",
+                                   RangeText(RangeFor(SettingNamed("width"), SettingSource::CommandLine)),
+                                   RangeText(RangeFor(SettingNamed("height"), SettingSource::CommandLine))));
+}
+
+bool ConvertOptions::Given(std::string_view setting) const {
+    const auto found = given.find(setting);
+    return found != given.end() && found->second.has_value();
+}
+
+std::optional<std::string> ConvertOptions::BuildRequest(ConversionRequest& request) const {
+    if (auto fault = Store("moviePath", movie, "movie", request)) return fault;
+    if (auto fault = Store("outputPath", std::filesystem::absolute(output).string(), "output", request)) return fault;
+
+    const bool manualGiven = Given("trimMode") || trims || size;
+    request.pictureMode = manualGiven ? kManualPicture : 0;
+    if (Given("pictureMode"))
+        if (auto fault = Store("pictureMode", *given.at("pictureMode"), "--picture", request)) return fault;
+    if (manualGiven && request.pictureMode != kManualPicture)
+        return "--trim-mode, --trim and --size go with --picture manual";
+    ApplyPresetValues(request);
+    // Margins without a trimming mode are meant to be cut: manual trimming only.
+    if (trims) request.trimMode = 3;
+
+    for (const Setting& setting : ConversionSettings()) {
+        if (setting.option.empty() || setting.name == "pictureMode" || !Given(setting.name)) continue;
+        if (auto fault = Store(setting.name, *given.at(setting.name), fmt::format("--{}", setting.option), request))
+            return fault;
+    }
+    if (trims) {
+        const auto pieces = Split(*trims, ',', std::size(kTrimSettings));
+        if (!pieces) return fmt::format("--trim takes L,T,R,B, not \"{}\"", *trims);
+        if (auto fault = StoreEach(kTrimSettings, *pieces, "--trim", request)) return fault;
+    }
+    if (size == "auto") {
+        request.autoSize = 1;
+    } else if (size) {
+        const auto pieces = Split(*size, 'x', std::size(kSizeSettings));
+        if (!pieces) return fmt::format("--size takes WxH or auto, not \"{}\"", *size);
+        if (auto fault = StoreEach(kSizeSettings, *pieces, "--size", request)) return fault;
+        request.autoSize = 0;
+    }
+    ApplyTrimmingRule(request);
+    if (auto fault = CheckManualSize(request)) return fmt::format("--size: {}", *fault);
+    return std::nullopt;
+}

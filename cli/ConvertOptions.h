@@ -1,0 +1,39 @@
+#pragma once
+// The settings of kavro-cli convert: the movie and the output, an option for every setting
+// whose row names one, and the two options kavro-cli spells itself, --trim L,T,R,B and
+// --size WxH|auto. Every value goes through the settings model (job/ConversionSettings.h), so
+// the command line and the dialog accept the same values, except where a row gives the
+// command line a wider range (and its help says so).
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "job/ConversionRequest.h"
+
+namespace CLI {
+class App;
+}
+
+class ConvertOptions {
+public:
+    // Adds the operands and the options to the convert command, which keeps references to
+    // this object's members: it stays where it is.
+    explicit ConvertOptions(CLI::App& command);
+    ConvertOptions(const ConvertOptions&) = delete;
+    ConvertOptions& operator=(const ConvertOptions&) = delete;
+
+    // Fills the request from what the command line gave, in the order the dialog would: the
+    // picture preset, then the values given for what it fixes. The message of the first value
+    // at fault (naming its option), none when all are sound.
+    std::optional<std::string> BuildRequest(ConversionRequest& request) const;
+
+private:
+    bool Given(std::string_view setting) const;
+
+    std::string movie;
+    std::string output;
+    std::map<std::string_view, std::optional<std::string>> given;  // by setting name
+    std::optional<std::string> trims;
+    std::optional<std::string> size;
+};
