@@ -13,6 +13,7 @@
 #include "video/FrameScaler.h"
 #include "video/MovieEncoder.h"
 #include "video/MovieStreamReader.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -24,15 +25,12 @@ std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
 class EncoderLifecycle : public testing::Test {
 protected:
     void SetUp() override {
-        path = std::filesystem::temp_directory_path() /
-               (std::string("kavro-lifecycle-") + testing::UnitTest::GetInstance()->current_test_info()->name());
         NotifyWindow = &receiver;
         AbortRequested = false;
     }
     void TearDown() override {
         NotifyWindow = nullptr;
         AbortRequested = false;
-        std::filesystem::remove(path);
     }
 
     // An 8 x 8 movie at `avgTimePerFrame`, kept at its size with no pre-filter, so that the
@@ -62,7 +60,8 @@ protected:
         return bytes;
     }
 
-    std::filesystem::path path;
+    ScratchFolder scratch;
+    std::filesystem::path path = scratch.Path() / "stream";
     RecordingNotifyReceiver receiver;
     FakeCompressorScript script;
     ScopedFakeCompressor fake{script};

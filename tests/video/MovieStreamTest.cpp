@@ -9,6 +9,7 @@
 
 #include "video/MovieStreamReader.h"
 #include "video/MovieStreamWriter.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -23,13 +24,6 @@ const std::vector<uint8_t> kStrip = {0x22, 0x00, 0x00, 0x0A, 1, 2, 3, 4, 0, 0,
 
 class MovieStream : public testing::Test {
 protected:
-    void SetUp() override {
-        path = std::filesystem::temp_directory_path() /
-               ("kavro-stream-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { std::filesystem::remove(path); }
-
     // A finished stream of `frames` records and `blocks` audio blocks, 4 x 4 at 15 fps.
     std::vector<uint8_t> Finished(uint32_t frames, uint32_t blocks) {
         MovieStreamWriter writer;
@@ -43,7 +37,8 @@ protected:
         return ReadFile(path);
     }
 
-    std::filesystem::path path;
+    ScratchFolder scratch;
+    std::filesystem::path path = scratch.Path() / "stream";
 };
 
 TEST_F(MovieStream, HeaderIsLittleEndianCountStepAndSize) {

@@ -10,6 +10,7 @@
 #include "video/FrameScaler.h"
 #include "video/MovieEncoder.h"
 #include "video/MovieStreamReader.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -31,12 +32,7 @@ std::vector<uint8_t> MovingTexture(int frame) {
 
 class EncoderRate : public testing::Test {
 protected:
-    void SetUp() override {
-        InstallCinepakCompressor();
-        path = std::filesystem::temp_directory_path() /
-               (std::string("kavro-rate-") + testing::UnitTest::GetInstance()->current_test_info()->name());
-    }
-    void TearDown() override { std::filesystem::remove(path); }
+    void SetUp() override { InstallCinepakCompressor(); }
 
     // Encodes `frames` frames at 15 fps and answers the stream the reader found.
     MovieStreamInfo Encode(int frames, int32_t bitrate) {
@@ -62,7 +58,8 @@ protected:
         return check.info;
     }
 
-    std::filesystem::path path;
+    ScratchFolder scratch;
+    std::filesystem::path path = scratch.Path() / "stream";
 };
 
 TEST_F(EncoderRate, StreamHoldsTheChosenDataRate) {
