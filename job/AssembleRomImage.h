@@ -6,6 +6,7 @@
 // A failure leaves its cause in ErrorDetail.
 #include <string>
 
+#include "format/Cartridge.h"
 #include "job/ConversionJob.h"
 #include "job/ConversionRequest.h"
 
@@ -18,7 +19,7 @@ inline constexpr int kStreamNotRead = 1006;
 inline constexpr int kStreamNotWritten = 1007;
 inline constexpr int kAbortedCompletion = -kJobRunFailed;  // the run's abort came before the image replaced the output
 
-inline constexpr size_t kCartridgeLimitBytes = 33'554'432;  // the handheld's cartridge address space
+inline constexpr size_t kCartridgeLimitBytes = cartridge::kMaxImageBytes;  // code 1005 above it
 
 // Returns 0 or one of the codes above; reads request.outputPath, romName and abortEvent.
 int AssembleRomImage(const ConversionRequest& request, const std::string& streamPath);

@@ -1,5 +1,7 @@
 #include "preview/HandheldCore.h"
 
+#include "format/Cartridge.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -14,7 +16,9 @@
 
 namespace {
 
-constexpr size_t kMaxImageBytes = 32u << 20;  // the handheld's cartridge address space
+using cartridge::kMaxImageBytes;
+using handheld::kScreenHeight;
+using handheld::kScreenWidth;
 
 // The core prints every log line to stdout unless a logger is installed; previews and
 // tests want a quiet core (crashes are reported through Crashed()).
