@@ -1,5 +1,5 @@
-// Bytes 0xA0..0xBF of the cartridge header, right behind the entry branch and the boot logo
-// of crt0.s. The complement check is computed here by the compiler, so that it always
+// The cartridge header from its title field to its end, right behind the entry branch and the
+// boot logo of crt0.s. The complement check is computed here by the compiler, so that it always
 // matches the title and the codes above it.
 #include "format/Cartridge.h"
 #include <stddef.h>

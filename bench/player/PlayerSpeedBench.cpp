@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "format/Cinepak.h"
 #include "format/Handheld.h"
 #include "tests/player/OurCinepakRecords.h"
 #include "tests/player/PlayerRun.h"
@@ -113,7 +114,7 @@ std::vector<FrameRecord> MostWorkRecords() {
         strip.FullCodebook(0x20, entries);
         strip.FullCodebook(0x22, entries);
         strip.IntraVectors(blocks);
-        records.push_back(strip.Finish(0x1000));
+        records.push_back(strip.Finish(cinepak::kIntraStripId));
     }
     return records;
 }

@@ -12,6 +12,7 @@
 namespace {
 
 const char* FirstFailure(const std::vector<uint8_t>& image) {
+    static_assert(cartridge::kFixedByte == 0x96, "the text below names it");
     if (image.size() < cartridge::kHeaderBytes) return "it is shorter than a cartridge header";
     if (image.size() % cartridge_image::kPlayerAlignment != 0) return "its size is not a multiple of 4";
     const uint8_t* header = image.data();
