@@ -90,8 +90,7 @@ void Load(bool selective, const uint8_t* data, const uint8_t* end, Codebooks& bo
 }  // namespace
 
 void LoadCodebook(uint32_t chunkType, const uint8_t* data, const uint8_t* end, Codebooks& books) {
-    using cinepak::kLumaOnlyBit;
-    using cinepak::kV1Bit;
+    using cinepak::kLumaOnlyBit, cinepak::kV1Bit;
     const bool selective = chunkType & cinepak::kPartialBit;
     switch (chunkType & (kV1Bit | kLumaOnlyBit)) {
     case 0: Load<false, false>(selective, data, end, books); break;

@@ -21,7 +21,7 @@ inline constexpr Register<uint16_t, 0x04000006> VCOUNT{};
 inline constexpr uint16_t DISPCNT_MODE3 = 3;
 inline constexpr uint16_t DISPCNT_BG2_ON = 1 << 10;
 inline constexpr uint16_t DISPSTAT_VBLANK_IRQ = 1 << 3;
-inline constexpr uint16_t kFirstVBlankLine = handheld::kScreenHeight;  // one line a row of pixels
+inline constexpr uint16_t kFirstVBlankLine = handheld::kScreenHeight;  // lines before it draw the screen
 
 // Sound
 inline constexpr Register<uint16_t, 0x04000082> SOUNDCNT_H{};
