@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 
+#include "audio/AdpcmSearch.h"
+
 namespace {
 
 // Magnitude 0..7 of a quotient: 0, 1 and 2 give 0, then one step per two, 15 and above give 7.
@@ -45,10 +47,15 @@ uint8_t AdpcmEncoder::EncodeAdpcmPair(int16_t first, int16_t second) {
     return uint8_t(low | high << 4);
 }
 
-AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep) {
+AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep,
+                            AdpcmCoder coder) {
     AudioBlock block;
     block.AudioBlockCount = AudioBlockCountFor(samples.size(), framesWritten, frameStep);
     block.payload.resize(size_t(block.AudioBlockCount) * kAdpcmBlockBytes);
+    if (coder == AdpcmCoder::SearchAhead) {
+        EncodeAdpcmSearched(samples, block.payload);
+        return block;
+    }
 
     AdpcmEncoder encoder;
     auto out = block.payload.begin();

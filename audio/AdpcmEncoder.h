@@ -21,7 +21,14 @@ struct AudioBlock {
     uint32_t AudioBlockCount = 0;
 };
 
+// How the codes are chosen; the player decodes both the same way.
+enum class AdpcmCoder : uint8_t {
+    Exact,        // each sample on its own by the fixed rule ("標準"): the stream's reference bytes
+    SearchAhead,  // codes chosen by looking ahead for the least error in what is played ("高音質")
+};
+
 // Codes all samples, then coded silence up to the length of framesWritten + 1 movie frames
 // at frameStep (16.16 movie frames per display refresh). A frameStep of 0 adds no length.
 // Throws std::length_error when the block count does not fit in 32 bits.
-AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep);
+AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep,
+                            AdpcmCoder coder = AdpcmCoder::Exact);

@@ -1,5 +1,7 @@
 #include "cinepak/CinepakCompressor.h"
 
+#include <algorithm>
+#include <limits>
 #include <new>
 #include <span>
 
@@ -65,6 +67,11 @@ long CinepakCompressor::GetDefaultQuality(uint32_t* quality) {
 long CinepakCompressor::CompressFramesInfo(const ICCOMPRESSFRAMES* info) {
     if (!info) return ICERR_BADPARAM;
     if (info->lpbiInput && CompressQuery(info->lpbiInput, info->lpbiOutput) != ICERR_OK) return ICERR_BADFORMAT;
+    // Bytes per frame = bytes per second / (dwRate / dwScale frames per second).
+    const bool known = info->lDataRate > 0 && info->dwRate > 0 && info->dwScale > 0;
+    const uint64_t average = known ? uint64_t(info->lDataRate) * info->dwScale / info->dwRate : 0;
+    averageFrameBytes_ = uint32_t(std::min<uint64_t>(average, std::numeric_limits<uint32_t>::max()));
+    frameCount_ = uint32_t(std::max<int32_t>(info->lFrameCount, 0));
     return ICERR_OK;
 }
 
@@ -88,7 +95,8 @@ long CinepakCompressor::SetState(const uint8_t* state, uint32_t size) {
 long CinepakCompressor::CompressBegin(const BitmapInfoHeader* input, const BitmapInfoHeader* output) {
     if (CompressQuery(input, output) != ICERR_OK) return ICERR_BADFORMAT;
     try {
-        encoder_ = std::make_unique<cinepak::CinepakEncoder>(input->biWidth, input->biHeight, options_);
+        encoder_ = std::make_unique<cinepak::CinepakEncoder>(input->biWidth, input->biHeight, options_,
+                                                            cinepak::StreamRate{averageFrameBytes_, frameCount_});
     } catch (const std::bad_alloc&) {
         encoder_.reset();
         return ICERR_MEMORY;

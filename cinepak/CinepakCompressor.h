@@ -25,6 +25,9 @@ public:
     long CompressGetFormat(const BitmapInfoHeader* input, BitmapInfoHeader* output) override;
     long CompressGetSize(const BitmapInfoHeader* input, const BitmapInfoHeader* output) override;
     long GetDefaultQuality(uint32_t* quality) override;
+    // The data rate and frame rate give each frame's average share of bytes, which lets easy
+    // frames leave bytes to later ones (the option rate-slope), and the frame count lets the
+    // stream spend what is left by its end; without a rate every frame fills its desired size.
     long CompressFramesInfo(const ICCOMPRESSFRAMES* info) override;
     long GetState(uint8_t* state, uint32_t size) override;
     long SetState(const uint8_t* state, uint32_t size) override;
@@ -45,6 +48,8 @@ private:
     BitmapInfoHeader format_;                            // the input format begun with
     int32_t lastFrame_ = -1;                             // number of the last compressed frame
     bool anyFrame_ = false;
+    uint32_t averageFrameBytes_ = 0;                     // from the frames info's data rate; 0: not told
+    uint32_t frameCount_ = 0;                            // from the frames info; 0: not told
 };
 
 // Installs the compressor in the compression manager under ("vidc", "cvid"), unless a stand-in

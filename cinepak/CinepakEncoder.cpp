@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cmath>
+#include <limits>
 
 #include "cinepak/BlockExpansion.h"
 #include "cinepak/CinepakWriter.h"
@@ -21,10 +23,16 @@ constexpr double kMostTrainingLambda = 1e6;
 constexpr double kLambdaTolerance = 2;
 constexpr int kMostPasses = 3;
 // Modes are evaluated for blocks that could take them down to this fraction of the trade-off,
-// which leaves rate control room below the trade-off the codebooks were sized for.
-constexpr double kCandidateSlack = 4;
+// which leaves rate control room below the trade-off the codebooks were sized for. Frames on
+// the stream's slope take a trade-off near the one planned with: 1.5 gained 0.1 dB on film
+// over 4, and 1 lost 0.15.
+constexpr double kCandidateSlack = 1.5;
 
 constexpr uint32_t kEntryBits = 8 * kEntryBytes;
+// Inter frames that skip at most one block in this many may code every block instead.
+constexpr long kMostSkippedToCodeAll = 2;
+// The V1 entries an intra frame keeps when it cannot fit its size at all.
+constexpr int kSqueezedEntries = 64;
 // Squared error per VqDistance unit: areas (V4) and whole blocks (V1, each luma covers 4 pixels).
 constexpr double kV4VqPerError = kVqPerSquaredError;
 constexpr double kV1VqPerError = kVqPerSquaredError / 4.0;
@@ -70,22 +78,25 @@ void ApplyInterChunk(const CodebookChunk& chunk, const Codebook& work, Codebook&
 
 }  // namespace
 
-CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& options)
+CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& options, const StreamRate& rate)
     : width_(width),
       height_(height),
       options_(options),
       analysis_(width, height),
       quantizer_(size_t(analysis_.Blocks()) * 4),
       rate_(analysis_.Blocks()),
+      slope_(options.rateSlope ? rate : StreamRate{}),
       picture_(size_t(analysis_.Blocks()) * kBlockBytes),
       skipErrors_(size_t(analysis_.Blocks())),
       blockOptions_(size_t(analysis_.Blocks())),
       modes_(size_t(analysis_.Blocks())),
+      savedModes_(size_t(analysis_.Blocks())),
       codes_(size_t(analysis_.Blocks())),
       trainingNearest_(size_t(analysis_.Blocks()) * 4),
       lambda_(kFirstLambda) {
     v1Blocks_.reserve(size_t(analysis_.Blocks()));
     v4Blocks_.reserve(size_t(analysis_.Blocks()));
+    extraBlocks_.reserve(size_t(analysis_.Blocks()));
     training_.reserve(size_t(analysis_.Blocks()) * 4);
 }
 
@@ -95,7 +106,9 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
         for (int block = 0; block < analysis_.Blocks(); ++block)
             skipErrors_[block] = BlockError(analysis_.BlockPixels(block), picture_.data() + size_t(block) * kBlockBytes);
 
-    double lambda = std::clamp(lambda_, kLeastTrainingLambda, kMostTrainingLambda);
+    // Frames mostly take a trade-off near the stream's slope, so planning starts there.
+    const double slope = slope_.Slope();
+    double lambda = std::clamp(slope > 0 ? slope : lambda_, kLeastTrainingLambda, kMostTrainingLambda);
     RateControl::Fit fit;
     for (int pass = 1;; ++pass) {
         if (intra)
@@ -117,8 +130,12 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
             break;
         lambda = chosen;
     }
-    if (intra && !fit.fits) ShrinkIntra(targetBytes, fit);
-    lambda_ = fit.lambda;
+    if (!intra) CodeEveryBlockIfCheaper(targetBytes, lambda, fit);
+    // A frame that could not fit says nothing about the next one's trade-off.
+    const bool fitted = fit.fits;
+    if (intra && !fitted) ShrinkIntra(targetBytes, fit);
+    if (fitted) lambda_ = fit.lambda;
+    slope_.Record(fit.aimLambda);
     const uint32_t frameBytes = Finish(intra, out);
     assert(frameBytes == fit.frameBytes);
     return frameBytes;
@@ -257,10 +274,12 @@ bool CinepakEncoder::IndexSearches(const Codebook& book, const std::bitset<kSlot
     return !search_.Empty();
 }
 
-void CinepakEncoder::EvaluateV1(const std::bitset<kSlots>& moved) {
+void CinepakEncoder::EvaluateV1(const std::bitset<kSlots>& moved) { EvaluateV1On(v1Blocks_, moved); }
+
+void CinepakEncoder::EvaluateV1On(std::span<const int> blocks, const std::bitset<kSlots>& moved) {
     if (!IndexSearches(work1_, usable1_, moved)) return;
     const auto vectors = analysis_.BlockVectors();
-    for (int block : v1Blocks_) {
+    for (int block : blocks) {
         BlockOptions& option = blockOptions_[block];
         const uint8_t slot = NearestAfterMove(vectors[block], option.v1.index[0], moved, work1_, search_, movedSearch_);
         option.v1 = {BlockMode::V1, {slot, 0, 0, 0}};
@@ -286,18 +305,72 @@ void CinepakEncoder::EvaluateV4(const std::bitset<kSlots>& moved) {
     }
 }
 
-RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, double guess) {
-    return rate_.Choose(blockOptions_, intra, {intra, changed1_}, {intra, changed4_}, targetBytes, guess, modes_);
+// Aim at the band's size within its trade-offs; a frame that would need more than the band's top
+// takes the top, or what fits its desired size if that is more.
+RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, double guess, bool everyBlock) {
+    const RateSlope::Band band = slope_.For(targetBytes);
+    const auto choose = [&](uint32_t bytes, double least) {
+        return rate_.Choose(blockOptions_, intra || everyBlock, {intra, changed1_}, {intra, changed4_}, bytes, guess,
+                            least, modes_);
+    };
+    if (std::isinf(band.high)) {
+        RateControl::Fit fit = choose(targetBytes, 0);
+        fit.aimLambda = fit.fits ? fit.lambda : 0;
+        return fit;
+    }
+    RateControl::Fit fit = choose(band.aimBytes, 0);
+    const double aimLambda = fit.fits ? fit.lambda : std::numeric_limits<double>::infinity();
+    if (aimLambda < band.low) fit = choose(band.aimBytes, band.low);
+    if (aimLambda > band.high) fit = choose(targetBytes, band.high);
+    fit.aimLambda = aimLambda;
+    return fit;
 }
 
-// The smallest intra frame codes every block with V1; when even that is too large, the V1
-// codebook is trained again with half as many entries at a time, down to one.
+double CinepakEncoder::Cost(const RateControl::Fit& fit, double lambda) const {
+    double distortion = 0;
+    for (int block = 0; block < analysis_.Blocks(); ++block)
+        distortion += blockOptions_[block].error[size_t(modes_[block])];
+    return distortion + lambda * 8 * fit.frameBytes;
+}
+
+void CinepakEncoder::CodeEveryBlockIfCheaper(uint32_t targetBytes, double guess, RateControl::Fit& fit) {
+    const auto skipped = std::count(modes_.begin(), modes_.end(), BlockMode::Skip);
+    if (!fit.fits || skipped * kMostSkippedToCodeAll > analysis_.Blocks()) return;
+    const double lambda = fit.lambda;
+    const double skipping = Cost(fit, lambda);
+    savedModes_ = modes_;
+    // Every block needs a way to be coded; V1 is the cheapest.
+    extraBlocks_.clear();
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        BlockOptions& option = blockOptions_[block];
+        option.error[size_t(BlockMode::Skip)] = kUnavailable;
+        if (option.error[size_t(BlockMode::V1)] == kUnavailable) extraBlocks_.push_back(block);
+    }
+    EvaluateV1On(extraBlocks_, AllEntries());
+    const RateControl::Fit coded = ChooseModes(false, targetBytes, guess, true);
+    if (coded.fits && Cost(coded, lambda) < skipping) {
+        fit = coded;
+        return;
+    }
+    for (int block = 0; block < analysis_.Blocks(); ++block)
+        blockOptions_[block].error[size_t(BlockMode::Skip)] = skipErrors_[block];
+    modes_ = savedModes_;
+}
+
 void CinepakEncoder::ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit) {
+    // Over its size whatever it holds, the frame keeps a codebook of a few dozen entries: at
+    // low rates these bytes are a small part of the frame and make a picture the next frames
+    // can build on instead of one of a single colour.
+    const uint32_t blocks = uint32_t(analysis_.Blocks());
+    const uint32_t unpadded = kStripHeaderBytes + FullCodebookBytes(kSqueezedEntries) +
+                              VectorChunkBytes(ChunkId::VectorsV1, 0, blocks, 0);
+    const uint32_t allowed = std::max(targetBytes, kFrameHeaderBytes + unpadded + StripPadding(unpadded));
     for (BlockOptions& option : blockOptions_) option.error[size_t(BlockMode::V4)] = kUnavailable;
-    for (int most = int(usable1_.count()) / 2; !fit.fits && most >= 1; most /= 2) {
+    for (int most = kSqueezedEntries; !fit.fits && most >= 1; most /= 2) {
         TrainIntraV1({0, most, options_.lloydPasses});
         EvaluateV1(AllEntries());
-        fit = ChooseModes(true, targetBytes, fit.lambda);
+        fit = rate_.Choose(blockOptions_, true, {true, changed1_}, {true, changed4_}, allowed, fit.lambda, 0,
+                           modes_);
     }
 }
 
@@ -329,6 +402,12 @@ uint32_t CinepakEncoder::Finish(bool intra, std::span<uint8_t> out) {
     } else {
         ApplyInterChunk(plan.v1Chunk, work1_, v1_);
         ApplyInterChunk(plan.v4Chunk, work4_, v4_);
+    }
+    ++frameCount_;
+    // Intra frames renumbered their entries: every one they hold is used.
+    for (int slot = 0; slot < kSlots; ++slot) {
+        if (intra ? bool(v1_.defined[slot]) : uses1[slot] > 0) v1_.lastUse[slot] = frameCount_;
+        if (intra ? bool(v4_.defined[slot]) : uses4[slot] > 0) v4_.lastUse[slot] = frameCount_;
     }
     plan.v1 = &v1_;
     plan.v4 = &v4_;

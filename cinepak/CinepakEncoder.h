@@ -8,7 +8,9 @@
 // in for are written); choose each block's mode (skip, V1, V4) so the frame fits its target;
 // retrain on the blocks that chose each codebook and choose again; should the trade-off have
 // moved far from the one the codebooks were sized for, and would it grow other codebooks or
-// train them on other blocks, do it again with the new one.
+// train them on other blocks, do it again with the new one. Given the data rate, frames aim at
+// the sizes and trade-offs the stream's slope gives them (RateSlope), so that easy frames leave
+// bytes unspent for the hard ones; the target stays the ceiling.
 #include <bitset>
 #include <cstdint>
 #include <span>
@@ -19,14 +21,17 @@
 #include "cinepak/FramePlan.h"
 #include "cinepak/PictureAnalysis.h"
 #include "cinepak/RateControl.h"
+#include "cinepak/RateSlope.h"
 #include "cinepak/VectorQuantizer.h"
 
 namespace cinepak {
 
 class CinepakEncoder {
 public:
-    // Width and height: multiples of 4, from 4 x 4 to 240 x 160.
-    CinepakEncoder(int width, int height, const CinepakOptions& options);
+    // Width and height: multiples of 4, from 4 x 4 to 240 x 160. `rate`: what the stream was
+    // told of its data rate and length, for its rate-distortion slope (none: every frame fills
+    // its target).
+    CinepakEncoder(int width, int height, const CinepakOptions& options, const StreamRate& rate = {});
 
     // Codes one picture (bottom-up rows of width x 3 bytes, B, G, R) as one frame into `out`,
     // which holds at least WorstFrameBytes(width, height) bytes. The frame takes at most
@@ -47,8 +52,17 @@ private:
     // Find each candidate block's nearest entries and their error. The entries the options hold
     // were the nearest ones before the entries in `moved` moved (all of them: not known).
     void EvaluateV1(const std::bitset<kSlots>& moved);
+    void EvaluateV1On(std::span<const int> blocks, const std::bitset<kSlots>& moved);
     void EvaluateV4(const std::bitset<kSlots>& moved);
-    RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes, double guess);
+    // `everyBlock`: no block skips, so that the vectors chunk spends one flag bit a block (none
+    // when every block is V1) instead of two; the codebooks are written as the frame's kind asks.
+    RateControl::Fit ChooseModes(bool intra, uint32_t targetBytes, double guess, bool everyBlock = false);
+    // Inter frames that code most blocks: coding all of them instead, when that costs less at
+    // the chosen trade-off.
+    void CodeEveryBlockIfCheaper(uint32_t targetBytes, double guess, RateControl::Fit& fit);
+    // Squared error of the chosen modes plus `lambda` times the frame's bits.
+    double Cost(const RateControl::Fit& fit, double lambda) const;
+    // An intra frame that cannot fit its size codes every block V1 from a small codebook.
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
 
@@ -58,6 +72,7 @@ private:
     PictureAnalysis analysis_;
     VectorQuantizer quantizer_;
     RateControl rate_;
+    RateSlope slope_;
     CodebookSearch search_;
     CodebookSearch movedSearch_;  // over the entries that moved
 
@@ -75,12 +90,15 @@ private:
     std::vector<int> v1Blocks_;  // blocks for which V1 is evaluated
     std::vector<int> v4Blocks_;
     std::vector<BlockMode> modes_;
+    std::vector<BlockMode> savedModes_;  // while coding every block is tried
+    std::vector<int> extraBlocks_;       // blocks that had no V1 option then
     std::vector<BlockCode> codes_;
     std::vector<VqVector> training_;
     std::vector<uint8_t> trainingNearest_;  // of each training vector
 
     CostRange sameTraining_;  // the trade-offs at which this frame's planning trains the same codebooks
     double lambda_;           // the last frame's trade-off, squared error per bit
+    uint32_t frameCount_ = 0;
 };
 
 }  // namespace cinepak

@@ -15,6 +15,10 @@ constexpr std::array kTable{
                       &CinepakOptions::refinePasses, kDefaults.refinePasses, 0, 4},
     CinepakOptionInfo{"key-interval", "An intra frame every this many frames; 0: only the first frame",
                       &CinepakOptions::keyInterval, kDefaults.keyInterval, 0, 100000},
+    CinepakOptionInfo{"rate-slope",
+                      "1: frames share one trade-off, so easy frames leave bytes for cuts; 0: every frame fills "
+                      "its desired size",
+                      &CinepakOptions::rateSlope, kDefaults.rateSlope, 0, 1},
 };
 
 constexpr uint32_t kValueBytes = 4;

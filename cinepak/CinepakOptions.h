@@ -10,6 +10,7 @@ struct CinepakOptions {
     int32_t lloydPasses = 1;   // Lloyd passes after a codebook has grown
     int32_t refinePasses = 1;  // rounds of retraining each codebook on the blocks that chose it
     int32_t keyInterval = 0;   // an intra frame every this many frames; 0: only the first
+    int32_t rateSlope = 1;     // 1: one trade-off across frames, steered by the budget's savings; 0: fill every budget
 };
 
 struct CinepakOptionInfo {

@@ -37,15 +37,24 @@ CodebookFit UpdateCodebook(std::span<const VqVector> training, const VqParams& p
     std::array<int, kSlots> order;
     std::iota(order.begin(), order.begin() + count, 0);
     std::stable_sort(order.begin(), order.begin() + count, [&](int a, int b) { return members[a] > members[b]; });
-    int slot = 0;
-    for (int rank = 0; rank < count; ++rank) {
+    // Free slots: empty ones first, then the entries no block has used for longest, so that the
+    // entries recent frames drew with stay for the blocks that change back to them.
+    std::array<int, kSlots> free;
+    int frees = 0;
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (!kept[slot]) free[frees++] = slot;
+    std::stable_sort(free.begin(), free.begin() + frees, [&](int a, int b) {
+        const int64_t ageA = book.defined[a] ? int64_t(book.lastUse[a]) : -1;
+        const int64_t ageB = book.defined[b] ? int64_t(book.lastUse[b]) : -1;
+        return ageA < ageB;
+    });
+    int next = 0;
+    for (int rank = 0; rank < count && next < frees; ++rank) {
         const int i = order[rank];
         if (!needsSlot[i]) continue;
-        while (slot < kSlots && kept[slot]) ++slot;
-        if (slot == kSlots) break;
+        const int slot = free[next++];
         book.Set(slot, fresh[i]);
         changed[slot] = true;
-        ++slot;
     }
     return {quantizer.SameGrowth(), PolishCodebook(training, book.defined | changed, changed, search, book, nearest)};
 }

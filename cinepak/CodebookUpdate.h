@@ -15,7 +15,7 @@ struct CodebookFit {
 
 // Trains fresh centroids on `training`; a centroid whose cluster loses less than the cost of
 // one entry by using an entry the decoder already holds keeps that entry, the others are
-// written into free slots (lowest first, which keeps partial codebooks short) and marked in
+// written into free slots (empty ones first, then those unused for longest: book.lastUse) and marked in
 // `changed`, then polished. Usable entries afterwards: book.defined | changed. `nearest` (as
 // long as `training`) receives each vector's nearest usable entry before the polish.
 CodebookFit UpdateCodebook(std::span<const VqVector> training, const VqParams& params, VectorQuantizer& quantizer,

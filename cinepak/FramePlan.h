@@ -17,6 +17,7 @@ struct Codebook {
     std::array<EntryPixels, kSlots> pixels{};  // decoded
     std::array<VqVector, kSlots> vectors{};    // in the training space
     std::bitset<kSlots> defined;               // written since the last intra frame
+    std::array<uint32_t, kSlots> lastUse{};    // encoder's count of the last frame a block used the entry
 
     void Set(int slot, const CodebookEntry& entry) {
         entries[slot] = entry;

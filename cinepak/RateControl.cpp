@@ -115,19 +115,20 @@ uint32_t RateControl::BytesAt(std::span<const BlockOptions> options, bool intra,
 
 RateControl::Fit RateControl::Choose(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
                                      const CodebookCosts& v4Costs, uint32_t targetBytes, double guess,
-                                     std::span<BlockMode> modes) {
+                                     double least, std::span<BlockMode> modes) {
     StartTally(options.size(), modes);
     const auto fits = [&](double lambda) {
         return BytesAt(options, intra, v1Costs, v4Costs, lambda, modes) <= targetBytes;
     };
-    if (fits(kLowestLambda)) return {kLowestLambda, FrameBytes(intra, v1Costs, v4Costs), true};
+    const double lowest = std::clamp(least, kLowestLambda, kHighestLambda / (kBracketStep * kBracketStep));
+    if (fits(lowest)) return {lowest, FrameBytes(intra, v1Costs, v4Costs), true};
     if (!fits(kHighestLambda)) return {kHighestLambda, FrameBytes(intra, v1Costs, v4Costs), false};
 
-    double tooRich = kLowestLambda, fitting = kHighestLambda;
-    double probe = std::clamp(guess, kLowestLambda * kBracketStep, kHighestLambda / kBracketStep);
+    double tooRich = lowest, fitting = kHighestLambda;
+    double probe = std::clamp(guess, lowest * kBracketStep, kHighestLambda / kBracketStep);
     if (fits(probe)) {
         fitting = probe;
-        while ((probe = fitting / kBracketStep) > kLowestLambda) {
+        while ((probe = fitting / kBracketStep) > lowest) {
             if (!fits(probe)) {
                 tooRich = probe;
                 break;

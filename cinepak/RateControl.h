@@ -43,12 +43,15 @@ public:
         double lambda = 0;
         uint32_t frameBytes = 0;
         bool fits = false;  // false: even the smallest choice is larger than the target
+        double aimLambda = 0;  // the trade-off that fills the size aimed at (infinite: none fits it)
     };
 
     // Chooses modes (written to `modes`) that fit `targetBytes` with the least distortion the
-    // options allow; when nothing fits, the smallest choice. The search starts at `guess`.
+    // options allow at a trade-off of at least `least` (0: any); when nothing fits, the
+    // smallest choice. The search starts at `guess`.
     Fit Choose(std::span<const BlockOptions> options, bool intra, const CodebookCosts& v1Costs,
-               const CodebookCosts& v4Costs, uint32_t targetBytes, double guess, std::span<BlockMode> modes);
+               const CodebookCosts& v4Costs, uint32_t targetBytes, double guess, double least,
+               std::span<BlockMode> modes);
 
 private:
     struct Tally {

@@ -6,44 +6,14 @@
 #include <numbers>
 #include <random>
 
+#include "bench/cinepak/Procedural.h"
+
 namespace cinepak_bench {
 
 namespace {
 
 constexpr int kSourceWidth = 960;
 constexpr int kSourceHeight = 640;
-
-struct Rgb {
-    double r = 0, g = 0, b = 0;
-};
-
-uint8_t Channel(double value) { return uint8_t(std::clamp(value, 0.0, 255.0) + 0.5); }
-
-double Lattice(int x, int y, uint32_t seed) {
-    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + seed * 2246822519u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return double(h ^ (h >> 16)) / 4294967296.0;
-}
-
-// Smooth value noise at one scale, 0..1.
-double ValueNoise(double x, double y, uint32_t seed) {
-    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
-    const double fx = x - x0, fy = y - y0;
-    const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    const double top = Lattice(x0, y0, seed) + sx * (Lattice(x0 + 1, y0, seed) - Lattice(x0, y0, seed));
-    const double bottom = Lattice(x0, y0 + 1, seed) + sx * (Lattice(x0 + 1, y0 + 1, seed) - Lattice(x0, y0 + 1, seed));
-    return top + sy * (bottom - top);
-}
-
-double Fractal(double x, double y, uint32_t seed) {
-    double sum = 0, amplitude = 0.5, scale = 1.0 / 96;
-    for (int octave = 0; octave < 6; ++octave) {
-        sum += amplitude * ValueNoise(x * scale, y * scale, seed + octave);
-        amplitude *= 0.5;
-        scale *= 2;
-    }
-    return sum / 0.984375;
-}
 
 Rgb Terrain(double height, double moisture) {
     if (height < 0.42) return {30 + 60 * height, 70 + 120 * height, 140 + 150 * height};  // water
@@ -72,10 +42,7 @@ public:
         y = std::clamp(y, 0.0, kSourceHeight - 1.001);
         const int x0 = int(x), y0 = int(y);
         const double fx = x - x0, fy = y - y0;
-        const auto mix = [](const Rgb& a, const Rgb& b, double t) {
-            return Rgb{a.r + t * (b.r - a.r), a.g + t * (b.g - a.g), a.b + t * (b.b - a.b)};
-        };
-        return mix(mix(Get(x0, y0), Get(x0 + 1, y0), fx), mix(Get(x0, y0 + 1), Get(x0 + 1, y0 + 1), fx), fy);
+        return Mix(Mix(Get(x0, y0), Get(x0 + 1, y0), fx), Mix(Get(x0, y0 + 1), Get(x0 + 1, y0 + 1), fx), fy);
     }
 
 private:
@@ -120,15 +87,6 @@ private:
 
     std::vector<Rgb> pixels_;
 };
-
-using Frame = std::vector<uint8_t>;
-
-void Put(Frame& frame, int width, int x, int y, const Rgb& colour) {
-    uint8_t* pixel = frame.data() + (size_t(y) * width + x) * 3;
-    pixel[0] = Channel(colour.r);
-    pixel[1] = Channel(colour.g);
-    pixel[2] = Channel(colour.b);
-}
 
 // The camera: its centre follows a slow curve and its view spans 1.2 to 2.6 screen widths.
 Frame CameraView(const SourceImage& source, int width, int height, int k, int frames) {

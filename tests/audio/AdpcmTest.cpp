@@ -1,5 +1,5 @@
-// ADPCM coder, audio block and the host decoder: worked figures, block sizes, and a sine
-// sweep that must come back through the decoder.
+// ADPCM coders, audio block and the host decoder: worked figures, block sizes, a sine sweep
+// that must come back through the decoder, and the search-ahead coder against the exact one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +11,8 @@
 
 #include "audio/AdpcmDecoder.h"
 #include "audio/AdpcmEncoder.h"
+#include "audio/AdpcmSearch.h"
+#include "tests/audio/fixtures/SoundFixtures.h"
 
 namespace {
 
@@ -141,16 +143,7 @@ TEST(AdpcmDecoder, NegativeClampHoldsAtMinus512) {
     EXPECT_EQ(samples.back(), -128);
 }
 
-// Signal-to-noise ratio, in dB, of the decoded 8-bit samples against the 16-bit input.
-double SnrDb(const std::vector<int16_t>& input, const std::vector<int8_t>& decoded) {
-    double signal = 0, noise = 0;
-    for (size_t i = 0; i < input.size(); ++i) {
-        const double error = input[i] - decoded[i] * 256.0;
-        signal += double(input[i]) * input[i];
-        noise += error * error;
-    }
-    return 10 * std::log10(signal / noise);
-}
+using sound_fixtures::PlayedSnrDb;
 
 Bytes SwappedNibbles(Bytes bytes) {
     for (uint8_t& byte : bytes) byte = uint8_t(byte << 4 | byte >> 4);
@@ -176,14 +169,65 @@ TEST(AdpcmRoundTrip, SineSweepFollowsTheInput) {
         sweep[i] = int16_t(29490 * std::sin(phase));
     }
     const AudioBlock block = EncodeAudioBlock(sweep, 0, kOneFramePerRefresh);
-    const double snr = SnrDb(sweep, DecodeAdpcmBlock(block.payload));
-    const double swapped = SnrDb(sweep, DecodeAdpcmBlock(SwappedNibbles(block.payload)));
-    const double flipped = SnrDb(sweep, DecodeAdpcmBlock(FlippedSigns(block.payload)));
+    const double snr = PlayedSnrDb(sweep, DecodeAdpcmBlock(block.payload));
+    const double swapped = PlayedSnrDb(sweep, DecodeAdpcmBlock(SwappedNibbles(block.payload)));
+    const double flipped = PlayedSnrDb(sweep, DecodeAdpcmBlock(FlippedSigns(block.payload)));
     std::printf("[ sweep    ] SNR %.2f dB (nibbles swapped %.2f dB, signs flipped %.2f dB)\n", snr, swapped, flipped);
     RecordProperty("SweepSnrDb", std::to_string(snr));
     EXPECT_GE(snr, kSweepSnrFloorDb);
     EXPECT_LT(swapped, kSweepSnrFloorDb);
     EXPECT_LT(flipped, kSweepSnrFloorDb);
+}
+
+TEST(AdpcmSearch, HostDecoderReconstructsTheCodersOwnTrack) {
+    // Real-looking sound, and the hard cases: full-scale swings that clamp the predictor, a
+    // steep ramp, and sound that stops dead; each with coded silence after it.
+    std::vector<int16_t> swings(3000), ramp(3000);
+    for (size_t i = 0; i < swings.size(); ++i) {
+        swings[i] = (i / 7) % 2 ? int16_t(32767) : int16_t(-32768);
+        ramp[i] = int16_t(int32_t(i * 37 % 65536) - 32768);
+    }
+    const std::vector<std::vector<int16_t>> sounds{sound_fixtures::Speech(1), sound_fixtures::Music(1),
+                                                   sound_fixtures::FilmMix(1), swings, ramp};
+    for (size_t s = 0; s < sounds.size(); ++s) {
+        SCOPED_TRACE("sound " + std::to_string(s));
+        Bytes payload(sounds[s].size() / 2 + 500);
+        std::vector<int16_t> track(payload.size() * 2);
+        EncodeAdpcmSearched(sounds[s], payload, track);
+        AdpcmDecoder decoder;
+        size_t mismatches = 0;
+        for (size_t k = 0; k < track.size(); ++k) {
+            decoder.DecodeNibble(k % 2 == 0 ? payload[k / 2] & 0x0F : payload[k / 2] >> 4);
+            mismatches += decoder.state.predictor != track[k];
+        }
+        EXPECT_EQ(mismatches, 0u);
+        const int played = track.back() >> 2;
+        EXPECT_TRUE(played == 0 || played == -1) << "the coded silence settles at silence: " << played;
+    }
+}
+
+// The search-ahead coder must gain at least this much on every kind of sound.
+constexpr double kSearchGainFloorDb = 3.0;
+
+TEST(AdpcmSearch, GainsOverTheExactCoderOnSpeechMusicAndFilm) {
+    constexpr double kSeconds = 3;
+    const std::pair<const char*, std::vector<int16_t>> sounds[] = {{"speech", sound_fixtures::Speech(kSeconds)},
+                                                                   {"music", sound_fixtures::Music(kSeconds)},
+                                                                   {"film", sound_fixtures::FilmMix(kSeconds)}};
+    for (const auto& [name, sound] : sounds) {
+        SCOPED_TRACE(name);
+        const AudioBlock exact = EncodeAudioBlock(sound, 99, kThirtyFps);
+        const AudioBlock searched = EncodeAudioBlock(sound, 99, kThirtyFps, AdpcmCoder::SearchAhead);
+        ASSERT_EQ(searched.AudioBlockCount, exact.AudioBlockCount);
+        ASSERT_EQ(searched.payload.size(), exact.payload.size());
+        EXPECT_TRUE(EndsInSilence(searched));
+        const double exactSnr = PlayedSnrDb(sound, DecodeAdpcmBlock(exact.payload));
+        const double searchedSnr = PlayedSnrDb(sound, DecodeAdpcmBlock(searched.payload));
+        std::printf("[ %-8s ] SNR exact %.2f dB, search-ahead %.2f dB: %+.2f dB\n", name, exactSnr, searchedSnr,
+                    searchedSnr - exactSnr);
+        RecordProperty(std::string(name) + "GainDb", std::to_string(searchedSnr - exactSnr));
+        EXPECT_GE(searchedSnr - exactSnr, kSearchGainFloorDb);
+    }
 }
 
 }  // namespace

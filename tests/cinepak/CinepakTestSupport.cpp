@@ -78,7 +78,7 @@ std::vector<uint8_t> TopDownRgb(const Picture& picture) {
     return rgb;
 }
 
-CompressorRun::CompressorRun(int width, int height) {
+CompressorRun::CompressorRun(int width, int height, const ICCOMPRESSFRAMES& framesInfo) {
     input.biWidth = width;
     input.biHeight = height;
     input.biBitCount = 24;
@@ -87,6 +87,12 @@ CompressorRun::CompressorRun(int width, int height) {
     const long size = compressor.CompressGetSize(&input, &output);
     EXPECT_GT(size, 0);
     buffer_.resize(size_t(std::max(size, 0L)));
+    if (framesInfo.lDataRate != 0) {
+        ICCOMPRESSFRAMES info = framesInfo;
+        info.lpbiInput = &input;
+        info.lpbiOutput = &output;
+        EXPECT_EQ(compressor.CompressFramesInfo(&info), ICERR_OK);
+    }
     EXPECT_EQ(compressor.CompressBegin(&input, &output), ICERR_OK);
 }
 

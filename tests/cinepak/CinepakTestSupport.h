@@ -27,7 +27,9 @@ std::vector<uint8_t> TopDownRgb(const Picture& picture);
 // The compressor begun for one picture size, fed frames as the movie encoder feeds them.
 class CompressorRun {
 public:
-    CompressorRun(int width, int height);
+    // `framesInfo`: the data rate and frame rate sent before compression begins, as the movie
+    // encoder sends them; none when lDataRate is 0.
+    CompressorRun(int width, int height, const ICCOMPRESSFRAMES& framesInfo = {});
     // Compresses the next frame (numbered 0, 1, 2, ...) with the previous picture given unless
     // `withPrevious` is false. Returns the frame; fails the test on an error answer.
     std::vector<uint8_t> Compress(const Picture& picture, uint32_t desiredBytes, bool withPrevious = true);
