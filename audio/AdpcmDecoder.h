@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "audio/AdpcmTables.h"
+#include "format/Adpcm.h"
 
 class AdpcmDecoder {
 public:

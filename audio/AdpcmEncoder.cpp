@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "audio/AdpcmSearch.h"
+#include "format/MovieStream.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ uint32_t AudioBlockCountFor(size_t sampleCount, uint32_t framesWritten, uint32_t
     const uint64_t forSound = (uint64_t(sampleCount) + kAdpcmBlockSamples - 1) / kAdpcmBlockSamples;
     // Display refreshes that framesWritten + 1 movie frames last. The plan never yields a step of 0;
     // were one to arrive, the pictures would never advance and give the sound no length of their own.
-    const uint64_t forPictures = frameStep == 0 ? 0 : (uint64_t(framesWritten) + 1) * 65536 / frameStep;
+    const uint64_t forPictures = frameStep == 0 ? 0 : (uint64_t(framesWritten) + 1) * movie_stream::kOneFrame / frameStep;
     const uint64_t count = std::max(forSound, forPictures);
     if (count > std::numeric_limits<uint32_t>::max())
         throw std::length_error(fmt::format("{} audio blocks do not fit the stream's 32-bit count", count));

@@ -4,10 +4,7 @@
 #include <span>
 #include <vector>
 
-#include "audio/AdpcmTables.h"
-
-inline constexpr uint32_t kAdpcmBlockBytes = 176;  // one display refresh of sound
-inline constexpr uint32_t kAdpcmBlockSamples = 352;
+#include "format/Adpcm.h"
 
 class AdpcmEncoder {
 public:

@@ -5,7 +5,7 @@
 #include <cassert>
 #include <vector>
 
-#include "audio/AdpcmTables.h"
+#include "format/Adpcm.h"
 
 namespace {
 

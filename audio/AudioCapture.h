@@ -5,9 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "format/MovieStream.h"
 #include "platform/MediaFormats.h"
 
-inline constexpr uint32_t kOutputSampleRate = 21024;  // samples per second of the collected sound
+inline constexpr uint32_t kOutputSampleRate = movie_stream::kSampleRateHz;  // of the collected sound
 
 // How one source frame becomes one 16-bit value.
 enum class FrameReader { None, Mono8, Stereo8, Mono16, Stereo16 };

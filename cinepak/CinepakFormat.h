@@ -1,37 +1,19 @@
 #pragma once
-// The Cinepak bitstream as FFmpeg's decoder and the handheld player read it: limits, chunk ids
-// and the byte counts of each part. All multi-byte fields are big-endian.
+// The byte counts of each part of the Cinepak frames the compressor writes, and its limits.
+// The bitstream's own sizes and ids are format/Cinepak.h's, shared with the player.
 #include <cstdint>
+
+#include "format/Cinepak.h"
+#include "format/Handheld.h"
+#include "format/MovieStream.h"
 
 namespace cinepak {
 
 inline constexpr int kMinSide = 4;
-inline constexpr int kMaxWidth = 240;
-inline constexpr int kMaxHeight = 160;
-inline constexpr int kSlots = 256;       // entries of each codebook
-inline constexpr int kMaskGroup = 32;    // entries covered by one mask word of a partial codebook
-
-inline constexpr uint32_t kFrameHeaderBytes = 10;
-inline constexpr uint32_t kStripHeaderBytes = 12;
-inline constexpr uint32_t kChunkHeaderBytes = 4;
-inline constexpr uint32_t kEntryBytes = 6;  // Y0 Y1 Y2 Y3 U V
-inline constexpr uint32_t kWordBytes = 4;   // flag and mask words
-inline constexpr uint32_t kMaxFrameBytes = 65541;  // a 16-bit strip size of at most 65,531 + the frame header
-inline constexpr uint32_t kStripAlignment = 4;     // keeps the movie stream's records 4-byte aligned
-
-inline constexpr uint16_t kIntraStripId = 0x1000;
-inline constexpr uint16_t kInterStripId = 0x1100;
-
-// Chunk ids, written as the high byte of a 16-bit id (FFmpeg reads the first byte only).
-enum class ChunkId : uint8_t {
-    V4Full = 0x20,
-    V4Partial = 0x21,
-    V1Full = 0x22,
-    V1Partial = 0x23,
-    VectorsIntra = 0x30,  // 1 flag bit per block: V4 or V1
-    VectorsInter = 0x31,  // skip bit, then V4/V1 bit for coded blocks
-    VectorsV1 = 0x32,     // every block V1, no flags
-};
+inline constexpr int kMaxWidth = int(handheld::kScreenWidth);
+inline constexpr int kMaxHeight = int(handheld::kScreenHeight);
+// Strips are padded to this; a record, 8 bytes shorter than its strip, is aligned then too.
+inline constexpr uint32_t kStripAlignment = movie_stream::kRecordAlignment;
 
 enum class BlockMode : uint8_t { Skip, V1, V4 };
 
@@ -80,6 +62,6 @@ constexpr uint32_t WorstFrameBytes(int width, int height) {
     const uint32_t vectors = VectorChunkBytes(ChunkId::VectorsInter, 0, 0, blocks);
     return kFrameHeaderBytes + kStripHeaderBytes + 2 * codebook + vectors + kStripAlignment - 1;
 }
-static_assert(WorstFrameBytes(kMaxWidth, kMaxHeight) <= kMaxFrameBytes);
+static_assert(WorstFrameBytes(kMaxWidth, kMaxHeight) <= movie_stream::kMaxFrameBytes);
 
 }  // namespace cinepak

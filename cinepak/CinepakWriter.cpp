@@ -141,7 +141,7 @@ uint32_t WriteFrame(ByteSink& sink, const FramePlan& plan) {
     const uint32_t padding = StripPadding(unpadded);
     const uint32_t stripBytes = unpadded + padding;
     const uint32_t frameBytes = kFrameHeaderBytes + stripBytes;
-    assert(frameBytes <= kMaxFrameBytes);
+    assert(frameBytes <= movie_stream::kMaxFrameBytes);
 
     [[maybe_unused]] const size_t start = sink.Size();
     // Frame header. The flags byte says whether a strip keeps its own codebooks; with one strip

@@ -6,16 +6,16 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "job/CartridgeHeader.h"
 #include "cli/CliCommand.h"
 #include "cli/ImageFile.h"
 #include "cli/StreamSummary.h"
+#include "format/Cartridge.h"
+#include "job/CartridgeHeader.h"
 #include "video/MovieStreamReader.h"
 
 namespace {
 
-constexpr uint32_t kCartridgeBase = 0x08000000;
-constexpr size_t kMaxImageBytes = 32u << 20;  // the handheld's cartridge address space
+using cartridge::kMaxImageBytes;
 
 struct Inspection {
     std::string path;
@@ -79,7 +79,7 @@ void PrintInspection(const Inspection& in) {
     auto okText = [](bool ok) { return ok ? "ok" : "WRONG"; };
     std::cout << fmt::format("image           {} ({} bytes)\n", in.path, in.imageBytes)
               << fmt::format("stream offset   {} (cartridge address 0x{:08X}), from {}\n", in.location.offset,
-                             kCartridgeBase + in.location.offset, in.location.source)
+                             cartridge::kBaseAddress + in.location.offset, in.location.source)
               << fmt::format("header          title \"{}\", entry {}, logo {}, 0x96 {}, complement {}\n", h.title,
                              okText(h.entryIsBranch), okText(h.logoOk), okText(h.fixedByteOk), okText(h.complementOk))
               << fmt::format("frames          {}, frame step {} ({:.3f} fps), {} x {}\n", info.frameCount,

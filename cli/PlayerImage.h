@@ -7,5 +7,5 @@
 std::span<const uint8_t> PlayerImageBytes();
 
 // True when `image` begins with `player`, byte for byte apart from the fields that image
-// assembly rewrites: the 12-byte title at offset 160 and the header complement at 0xBD.
+// assembly writes (cartridge_image::kAssembledFields).
 bool ImageBeginsWithPlayer(std::span<const uint8_t> image, std::span<const uint8_t> player);

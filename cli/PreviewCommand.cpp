@@ -16,6 +16,7 @@
 #include "cli/ProgressPrinter.h"
 #include "cli/StreamSummary.h"
 #include "cli/WavWriter.h"
+#include "format/Handheld.h"
 #include "preview/HandheldCore.h"
 #include "video/MovieStreamReader.h"
 
@@ -87,7 +88,7 @@ public:
         WavWriter wav;
         if (std::string failure = wav.Open(files.sound.string(), kCoreSoundRateHz); !failure.empty()) return Fail(failure);
         PreviewPlan plan;
-        plan.refreshes = uint32_t(std::ceil(seconds * kRefreshHz));
+        plan.refreshes = uint32_t(std::ceil(seconds * handheld::kRefreshHz));
         plan.framesFolder = files.frames;
         plan.sound = &wav;
         ProgressPrinter printer(isatty(STDERR_FILENO) != 0);
@@ -133,7 +134,7 @@ private:
             {"image", path_},
             {"ok", !result.crashed},
             {"refreshes", plan.refreshes},
-            {"seconds", plan.refreshes / kRefreshHz},
+            {"seconds", plan.refreshes / handheld::kRefreshHz},
             {"contactSheet", files.sheet.string()},
             {"contactSheetRefreshes", result.tileRefreshes},
             {"sound", files.sound.string()},
@@ -151,7 +152,8 @@ private:
             std::cout << summary.dump(2) << "\n";
             return;
         }
-        std::cout << fmt::format("ran             {} refreshes ({:.2f} s)\n", plan.refreshes, plan.refreshes / kRefreshHz)
+        std::cout << fmt::format("ran             {} refreshes ({:.2f} s)\n", plan.refreshes,
+                                 plan.refreshes / handheld::kRefreshHz)
                   << fmt::format("contact sheet   {}\n", files.sheet.string())
                   << fmt::format("sound           {} ({:.2f} s, peak {}, rms {:.0f})\n", files.sound.string(),
                                  double(result.soundFrames) / kCoreSoundRateHz, result.soundPeak, result.soundRms)

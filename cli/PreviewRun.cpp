@@ -7,6 +7,7 @@
 
 #include "cli/PngWriter.h"
 #include "cli/WavWriter.h"
+#include "format/Handheld.h"
 #include "preview/HandheldCore.h"
 #include "preview/PlayerProbe.h"
 
@@ -63,7 +64,7 @@ private:
 };
 
 RgbPicture Screen(const HandheldCore& core) {
-    return {kScreenWidth, kScreenHeight, core.ScreenRgb24()};
+    return {handheld::kScreenWidth, handheld::kScreenHeight, core.ScreenRgb24()};
 }
 
 // Tile i shows the screen after refresh (i + 1) x refreshes / tiles.
@@ -91,7 +92,7 @@ PreviewResult RunPreview(HandheldCore& core, const PreviewPlan& plan) {
         if (plan.sound) result.error = plan.sound->Append(sound);
         if (frames.Update(ReadPlayerStatus(core)) && !plan.framesFolder.empty() && result.error.empty()) {
             const auto path = plan.framesFolder / fmt::format("pass{:03}-frame{:05}.png", frames.Pass(), frames.Record());
-            result.error = WritePng(path.string(), kScreenWidth, kScreenHeight, core.ScreenRgb24());
+            result.error = WritePng(path.string(), handheld::kScreenWidth, handheld::kScreenHeight, core.ScreenRgb24());
             if (result.error.empty()) ++result.framesWritten;
         }
         if (!result.error.empty()) break;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "video/MovieStreamLayout.h"
+#include "format/Cinepak.h"
+#include "format/Handheld.h"
+#include "format/MovieStream.h"
 
 namespace {
 
@@ -25,14 +27,14 @@ StreamSummary SummarizeStream(const MovieStreamInfo& info) {
     std::vector<size_t> all, intra, inter;
     for (const MovieStreamRecord& record : info.records) {
         all.push_back(record.length);
-        (record.stripId == movie_stream::kIntraStripId ? intra : inter).push_back(record.length);
+        (record.stripId == cinepak::kIntraStripId ? intra : inter).push_back(record.length);
     }
     StreamSummary summary;
     summary.all = Stats(std::move(all));
     summary.intra = Stats(std::move(intra));
     summary.inter = Stats(std::move(inter));
-    summary.framesPerSecond = double(info.frameStep) * kRefreshHz / movie_stream::kOneFrame;
+    summary.framesPerSecond = double(info.frameStep) * handheld::kRefreshHz / movie_stream::kOneFrame;
     if (summary.framesPerSecond > 0) summary.movieSeconds = info.frameCount / summary.framesPerSecond;
-    summary.audioSeconds = info.audioBlockCount / kRefreshHz;
+    summary.audioSeconds = info.audioBlockCount / handheld::kRefreshHz;
     return summary;
 }

@@ -3,11 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "preview/HandheldCore.h"
 #include "video/MovieStreamReader.h"
-
-// The handheld's display refresh: 2^24 cycles per second over the cycles of one refresh.
-inline constexpr double kRefreshHz = 16777216.0 / kCyclesPerRefresh;
 
 struct RecordSizeStats {
     size_t count = 0;
@@ -19,8 +15,8 @@ struct RecordSizeStats {
 
 struct StreamSummary {
     RecordSizeStats all;
-    RecordSizeStats intra;  // strip id 0x1000
-    RecordSizeStats inter;  // strip id 0x1100
+    RecordSizeStats intra;  // strip id cinepak::kIntraStripId
+    RecordSizeStats inter;  // strip id cinepak::kInterStripId
     double framesPerSecond = 0;  // frameStep refreshes' worth of frames per second
     double movieSeconds = 0;     // frame count at that rate
     double audioSeconds = 0;     // one block per refresh

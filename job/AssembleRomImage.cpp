@@ -13,7 +13,7 @@
 
 #include <fmt/format.h>
 
-#include "job/CartridgeHeader.h"
+#include "format/Cartridge.h"
 #include "job/ImageOutput.h"
 #include "platform/AbortEvent.h"
 #include "platform/Cp932.h"
@@ -21,6 +21,10 @@
 #include "resources/Resources.h"
 
 namespace {
+
+using cartridge::kComplementOffset;
+using cartridge::kTitleBytes;
+using cartridge::kTitleOffset;
 
 class FileDescriptor {
 public:
@@ -60,13 +64,14 @@ bool ReadAll(int fd, std::span<uint8_t> bytes) {
 
 // The player's header with the ROM name in its title field, zero-filled, and the complement
 // check byte made anew: the handheld refuses a cartridge whose header sum is wrong.
-std::array<uint8_t, kCartridgeHeaderBytes> TitledHeader(std::span<const uint8_t> player, const std::string& romName) {
-    std::array<uint8_t, kCartridgeHeaderBytes> header;
+std::array<uint8_t, cartridge::kHeaderBytes> TitledHeader(std::span<const uint8_t> player,
+                                                          const std::string& romName) {
+    std::array<uint8_t, cartridge::kHeaderBytes> header;
     std::copy_n(player.begin(), header.size(), header.begin());
     const std::string bytes = Utf8ToCp932(romName).value_or(romName);
     std::fill_n(header.begin() + kTitleOffset, kTitleBytes, 0);
-    std::copy_n(bytes.begin(), std::min(bytes.size(), kTitleBytes), header.begin() + kTitleOffset);
-    header[kComplementOffset] = HeaderComplement(header);
+    std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), kTitleBytes), header.begin() + kTitleOffset);
+    header[kComplementOffset] = cartridge::HeaderComplement(header.data());
     return header;
 }
 
@@ -124,7 +129,7 @@ CompletionCode AppendStream(int output, std::span<const uint8_t> player, const C
 
 CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
     const auto player = FindModuleResource("BINARY", 130);
-    if (!player || player->size() < kCartridgeHeaderBytes) return kPlayerNotWritten;
+    if (!player || player->size() < cartridge::kHeaderBytes) return kPlayerNotWritten;
     ImageOutput output(request.outputPath);
     if (!output.IsOpen()) return Fail(kOutputNotCreated, request.outputPath);
     if (!WriteAll(output.Descriptor(), *player))

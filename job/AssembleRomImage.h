@@ -7,10 +7,11 @@
 #include <cstddef>
 #include <string>
 
+#include "format/Cartridge.h"
 #include "job/Completion.h"
 #include "job/ConversionRequest.h"
 
-inline constexpr size_t kCartridgeLimitBytes = 33'554'432;  // the handheld's cartridge address space
+inline constexpr size_t kCartridgeLimitBytes = cartridge::kMaxImageBytes;  // the handheld's cartridge address space
 
 // Returns kCompleted, kImageTooLarge, one of the assembly's failures (kOutputNotCreated,
 // kPlayerNotWritten, kStreamNotOpened, kStreamNotRead, kStreamNotWritten), or kRunFailed when

@@ -2,23 +2,9 @@
 
 #include <fmt/format.h>
 
+#include "format/Cartridge.h"
+
 namespace {
-
-constexpr size_t kLogoOffset = 4;
-constexpr size_t kLogoBytes = 156;
-constexpr size_t kFixedByteOffset = 0xB2;
-// CRC-16/MODBUS of the boot logo the handheld compares; the logo's own published check value.
-constexpr uint16_t kLogoCrc = 0xCF56;
-
-// CRC-16/MODBUS (polynomial 0xA001 reflected, initial 0xFFFF): 156 bytes do not call for a library.
-uint16_t Crc16Modbus(std::span<const uint8_t> bytes) {
-    uint16_t crc = 0xFFFF;
-    for (uint8_t byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? uint16_t(crc >> 1 ^ 0xA001) : uint16_t(crc >> 1);
-    }
-    return crc;
-}
 
 std::string PrintableTitle(std::span<const uint8_t> field) {
     std::string title;
@@ -31,36 +17,34 @@ std::string PrintableTitle(std::span<const uint8_t> field) {
 
 std::string FirstFailure(const CartridgeHeaderCheck& check) {
     if (!check.entryIsBranch) return "the header's entry at offset 0 is not an ARM branch";
-    if (!check.logoOk) return "the boot logo at offset 4 differs from the handheld's";
-    if (!check.fixedByteOk) return "the fixed byte at 0xB2 is not 0x96";
+    if (!check.logoOk)
+        return fmt::format("the boot logo at offset {} differs from the handheld's", cartridge::kLogoOffset);
+    if (!check.fixedByteOk)
+        return fmt::format("the fixed byte at 0x{:02X} is not 0x{:02X}", cartridge::kFixedByteOffset,
+                           cartridge::kFixedByte);
     if (!check.complementOk)
-        return fmt::format("header complement 0x{:02X} at 0xBD should be 0x{:02X}", check.complement,
-                           check.expectedComplement);
+        return fmt::format("header complement 0x{:02X} at 0x{:02X} should be 0x{:02X}", check.complement,
+                           cartridge::kComplementOffset, check.expectedComplement);
     return {};
 }
 
 }  // namespace
 
-uint8_t HeaderComplement(std::span<const uint8_t> header) {
-    unsigned sum = 0;
-    for (size_t at = kTitleOffset; at < kComplementOffset; ++at) sum += header[at];
-    return uint8_t(-(sum + 0x19));
-}
-
 CartridgeHeaderCheck CheckCartridgeHeader(std::span<const uint8_t> image) {
     CartridgeHeaderCheck check;
-    if (image.size() < kCartridgeHeaderBytes) {
+    if (image.size() < cartridge::kHeaderBytes) {
         check.error = fmt::format("an image of {} bytes is shorter than the {}-byte cartridge header", image.size(),
-                                  kCartridgeHeaderBytes);
+                                  cartridge::kHeaderBytes);
         return check;
     }
-    check.entryIsBranch = image[3] == 0xEA;
-    check.logoOk = Crc16Modbus(image.subspan(kLogoOffset, kLogoBytes)) == kLogoCrc;
-    check.fixedByteOk = image[kFixedByteOffset] == 0x96;
-    check.expectedComplement = HeaderComplement(image);
-    check.complement = image[kComplementOffset];
-    check.complementOk = check.complement == check.expectedComplement;
-    check.title = PrintableTitle(image.subspan(kTitleOffset, kTitleBytes));
+    const uint8_t* header = image.data();
+    check.entryIsBranch = cartridge::EntryIsBranch(header);
+    check.logoOk = cartridge::LogoIsTheHandhelds(header);
+    check.fixedByteOk = cartridge::FixedByteIsSet(header);
+    check.expectedComplement = cartridge::HeaderComplement(header);
+    check.complement = image[cartridge::kComplementOffset];
+    check.complementOk = cartridge::ComplementMatches(header);
+    check.title = PrintableTitle(image.subspan(cartridge::kTitleOffset, cartridge::kTitleBytes));
     check.error = FirstFailure(check);
     return check;
 }

@@ -4,8 +4,6 @@
 #include "player/Iwram.h"
 #include <stdint.h>
 
-inline constexpr uint32_t kAdpcmBlockBytes = 176;  // 352 samples, one refresh
-
 // Decodes kAdpcmBlockBytes bytes from `block` into 2 x kAdpcmBlockBytes samples at `out`,
 // carrying `state` on.
-KAVRO_IWRAM_ARM void DecodeAdpcmBlock(const uint8_t* block, int8_t* out, adpcm::DecoderState& state);
+KAVRO_IWRAM_ARM void DecodeAdpcmBlock(const uint8_t* block, int8_t* out, AdpcmState& state);

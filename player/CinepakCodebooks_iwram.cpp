@@ -64,17 +64,18 @@ template <bool kV1>
 // entries whose bit is set. One loop for both keeps the hot code small.
 template <bool kV1, bool kLumaOnly>
 void Load(bool selective, const uint8_t* data, const uint8_t* end, Codebooks& books) {
-    constexpr int kEntryBytes = kLumaOnly ? 4 : 6;
+    constexpr int kEntryBytes = kLumaOnly ? cinepak::kLumaEntryBytes : cinepak::kEntryBytes;
+    constexpr int kMaskBytes = cinepak::kWordBytes;
     uint32_t mask = 0;
-    for (uint32_t index = 0; index < 256; ++index, mask <<= 1) {
-        if (index % 32 == 0 && !selective) {
+    for (uint32_t index = 0; index < cinepak::kSlots; ++index, mask <<= 1) {
+        if (index % cinepak::kMaskGroup == 0 && !selective) {
             mask = 0xFFFFFFFF;
-        } else if (index % 32 == 0) {
-            if (end - data < 4) {
+        } else if (index % cinepak::kMaskGroup == 0) {
+            if (end - data < kMaskBytes) {
                 return;
             }
             mask = ReadBe32(data);
-            data += 4;
+            data += kMaskBytes;
         }
         if (mask & 0x80000000u) {
             if (end - data < kEntryBytes) {
@@ -89,11 +90,12 @@ void Load(bool selective, const uint8_t* data, const uint8_t* end, Codebooks& bo
 }  // namespace
 
 void LoadCodebook(uint32_t chunkType, const uint8_t* data, const uint8_t* end, Codebooks& books) {
-    const bool selective = chunkType & 0x01;
-    switch (chunkType & 0x06) {
-    case 0x00: Load<false, false>(selective, data, end, books); break;
-    case 0x02: Load<true, false>(selective, data, end, books); break;
-    case 0x04: Load<false, true>(selective, data, end, books); break;
+    using cinepak::kLumaOnlyBit, cinepak::kV1Bit;
+    const bool selective = chunkType & cinepak::kPartialBit;
+    switch (chunkType & (kV1Bit | kLumaOnlyBit)) {
+    case 0: Load<false, false>(selective, data, end, books); break;
+    case kV1Bit: Load<true, false>(selective, data, end, books); break;
+    case kLumaOnlyBit: Load<false, true>(selective, data, end, books); break;
     default: Load<true, true>(selective, data, end, books); break;
     }
 }

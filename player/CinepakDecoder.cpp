@@ -1,14 +1,17 @@
 #include "player/CinepakDecoder.h"
 
+#include "format/Cinepak.h"
+#include "format/Handheld.h"
+#include "format/MovieStream.h"
 #include "player/ByteOrder.h"
 #include "player/CinepakCodebooks.h"
 #include "player/CinepakVectors.h"
 #include "player/hw/Registers.h"
-#include "video/MovieStreamLayout.h"
 
 namespace {
 
-inline constexpr uint32_t kChunkHeaderBytes = 4;
+using cinepak::ChunkId;
+using cinepak::ChunkWord;
 
 // A record is decoded from a copy in internal work RAM, where a byte costs 3 cycles to read
 // instead of 7 from the cartridge. 16 KiB holds any record of a 240 x 160 picture made of
@@ -23,7 +26,7 @@ static_assert(kCopyPieceBytes % 4 == 0 && kRecordBufferBytes % kCopyPieceBytes =
 Codebooks gCodebooks;  // internal work RAM, next to the code that reads it
 uint32_t gRecordBuffer[kRecordBufferBytes / 4];
 // Canvas::changed for the largest picture.
-alignas(4) uint8_t gChanged[(kScreenWidth / 4) * (kScreenHeight / 4)];
+alignas(4) uint8_t gChanged[(handheld::kScreenWidth / 4) * (handheld::kScreenHeight / 4)];
 static_assert(sizeof(Codebooks) % 4 == 0 && sizeof(gChanged) % 4 == 0);
 // Every block marked as drawn into the other buffer only; in RAM, as a fixed DMA source must be.
 constinit uint32_t gAllChanged = 0x01010101;
@@ -66,17 +69,18 @@ const uint8_t* FastestCopy(const uint8_t* record) {
 VectorsChunk ApplyCodebooks(const uint8_t* record) {
     const uint8_t* chunk = record + movie_stream::kRecordHeaderBytes;
     const uint8_t* const end = record + ReadLe16(record);
-    while (end - chunk >= static_cast<int>(kChunkHeaderBytes)) {
+    while (end - chunk >= static_cast<int>(cinepak::kChunkHeaderBytes)) {
         const uint32_t id = ReadBe16(chunk);
         const uint32_t size = ReadBe16(chunk + 2);
-        if (size < kChunkHeaderBytes) {
+        if (size < cinepak::kChunkHeaderBytes) {
             break;
         }
-        const uint8_t* const data = chunk + kChunkHeaderBytes;
+        const uint8_t* const data = chunk + cinepak::kChunkHeaderBytes;
         const uint8_t* const chunkEnd = static_cast<uint32_t>(end - chunk) < size ? end : chunk + size;
-        if (id >= 0x2000 && id <= 0x2700 && (id & 0xFF) == 0) {
+        if (id >= ChunkWord(ChunkId::V4Full) && id <= ChunkWord(ChunkId::V1LumaPartial) && (id & 0xFF) == 0) {
             LoadCodebook(id >> 8, data, chunkEnd, gCodebooks);
-        } else if (id == 0x3000 || id == 0x3100 || id == 0x3200) {
+        } else if (id == ChunkWord(ChunkId::VectorsIntra) || id == ChunkWord(ChunkId::VectorsInter) ||
+                   id == ChunkWord(ChunkId::VectorsV1)) {
             return {id, data, chunkEnd};
         }
         chunk = chunkEnd;
@@ -98,9 +102,9 @@ void DecodeFrameRecord(const uint8_t* record, const BlockGrid& grid, uint32_t bu
     const Canvas canvas{origin, grid.blocksWide, grid.blocksHigh,
                         static_cast<int32_t>(previous - reinterpret_cast<uintptr_t>(origin)), gChanged};
     switch (vectors.id) {
-    case 0x3000: ExpandIntraVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
-    case 0x3100: ExpandInterVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
-    case 0x3200: ExpandV1Vectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case ChunkWord(ChunkId::VectorsIntra): ExpandIntraVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case ChunkWord(ChunkId::VectorsInter): ExpandInterVectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
+    case ChunkWord(ChunkId::VectorsV1): ExpandV1Vectors(vectors.data, vectors.end, &gCodebooks, &canvas); break;
     // No vectors chunk: nothing is drawn, the whole picture stays as it was.
     default: ExpandInterVectors(nullptr, nullptr, &gCodebooks, &canvas); break;
     }

@@ -19,6 +19,7 @@ BlockGrid ClearScreen(uint32_t width, uint32_t height) {
     }
     hw::Dma3Clear32(reinterpret_cast<void*>(hw::kVram), kScreenWords);
 
+    using handheld::kScreenHeight, handheld::kScreenWidth;
     const uint32_t roundedWidth = (width + 3) & ~3u;
     const uint32_t roundedHeight = (height + 3) & ~3u;
     if (roundedWidth == 0 || roundedHeight == 0 || roundedWidth > kScreenWidth || roundedHeight > kScreenHeight) {

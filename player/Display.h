@@ -4,10 +4,10 @@
 // memory. Record k of a pass is built in buffer k % 2.
 #include <stdint.h>
 
-inline constexpr uint32_t kScreenWidth = 240;
-inline constexpr uint32_t kScreenHeight = 160;
-inline constexpr uint32_t kLineWords = kScreenWidth / 2;
-inline constexpr uint32_t kScreenWords = kScreenWidth * kScreenHeight / 2;  // 0x4B00
+#include "format/Handheld.h"
+
+inline constexpr uint32_t kLineWords = handheld::kScreenWidth / 2;
+inline constexpr uint32_t kScreenWords = handheld::kScreenWidth * handheld::kScreenHeight / 2;  // 0x4B00
 inline constexpr uint32_t kWorkBuffers = 2;
 
 // Where a picture of the stream's size sits in the work buffers, centred on the screen.

@@ -5,7 +5,7 @@
 // sound and copies the picture that has become due to the screen; the playback loop draws
 // the pictures. Sound and copy are done here rather than in the loop because drawing one
 // record can take longer than a refresh.
-#include "player/AdpcmTables.h"
+#include "format/Adpcm.h"
 #include "player/Iwram.h"
 #include <stdint.h>
 
@@ -21,7 +21,7 @@ struct PassState {
     uint32_t framesDueBefore;  // framesDue as it was before the latest refresh
     const uint8_t* adpcmNext;  // next block of sound to decode
     uint32_t playingBuffer;    // sound buffer that DMA channel 1 reads
-    adpcm::DecoderState adpcm;
+    AdpcmState adpcm;
     uint32_t frameCount;       // frame records in the stream
     uint32_t framesDrawn;      // records drawn completely, record k into work buffer k % 2
     uint32_t framesTaken;      // records shown or passed over: their buffers may be drawn into

@@ -31,7 +31,7 @@ extern "C" [[noreturn]] void PlayerMain() {
     hw::BIOS_IRQ_HANDLER = reinterpret_cast<uintptr_t>(&HandleInterrupt);
     hw::DISPSTAT = hw::DISPSTAT_VBLANK_IRQ;
     hw::IE = hw::IRQ_VBLANK;
-    hw::IME = 1;
+    hw::UnmaskInterrupts();
 
     PlayMovie(kavroImageEnd);
 }

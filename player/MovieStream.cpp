@@ -1,14 +1,15 @@
 #include "player/MovieStream.h"
 
+#include "format/Adpcm.h"
+#include "format/Cartridge.h"
+#include "format/MovieStream.h"
 #include "player/ByteOrder.h"
-#include "player/hw/Registers.h"
-#include "video/MovieStreamLayout.h"
 
 namespace {
 
 // Bytes from p to the end of the cartridge address space.
 uint32_t BytesLeft(const uint8_t* p) {
-    return hw::kCartridgeEnd - reinterpret_cast<uintptr_t>(p);
+    return cartridge::kEndAddress - reinterpret_cast<uintptr_t>(p);
 }
 
 // The audio block behind `frameCount` records from `first`, or nullptr if a record is damaged.
@@ -39,7 +40,7 @@ MovieStreamView ReadMovieStream(const uint8_t* stream) {
         view.frameCount = 0;
     } else {
         const uint32_t blocks = ReadLe32(audio);
-        const uint32_t blocksThatFit = (BytesLeft(audio) - movie_stream::kAudioCountBytes) / movie_stream::kAudioBlockBytes;
+        const uint32_t blocksThatFit = (BytesLeft(audio) - movie_stream::kAudioCountBytes) / kAdpcmBlockBytes;
         view.audioBlockCount = blocks < blocksThatFit ? blocks : blocksThatFit;
         view.adpcm = audio + movie_stream::kAudioCountBytes;
     }

@@ -144,14 +144,12 @@ void WaitForDisplayPeriod() {
     }
     hw::BIOS_IRQ_FLAGS = 0;
     hw::WaitForInterrupt(hw::IRQ_VBLANK);
-    hw::IME = 0;
-    hw::SyncWithInterrupt();
+    hw::MaskInterrupts();
 }
 
 // Stops whatever the last pass played and publishes the new pass in one go; the next v-blank
 // is its refresh 1. Called with interrupts masked; `drawn` is 0 or 1 (record 0 drawn).
 void StartPass(const Movie& movie, uint32_t drawn, uint32_t decodeCycles, PassStart start) {
-    hw::SyncWithInterrupt();
     WaitForDisplayPeriod();
     const PassClock clock = start == PassStart::kLoop ? CarriedClock(movie) : FreshClock(movie);
     sound::Stop();
@@ -186,14 +184,13 @@ void StartPass(const Movie& movie, uint32_t drawn, uint32_t decodeCycles, PassSt
         .framesTaken = 0,
         .copyCycles = 0,
     };
-    hw::SyncWithInterrupt();
 }
 
 // Starts the next pass with the record 0 drawn already, or with record 0 to draw next.
 // Called with interrupts masked; returns with them enabled.
 NextRecord BeginPass(const Movie& movie, FirstRecord& first, PassStart start) {
     StartPass(movie, first.drawn ? 1 : 0, first.decodeCycles, start);
-    hw::IME = 1;
+    hw::UnmaskInterrupts();
     NextRecord next = first.next;
     if (!first.drawn) {
         ResetPictures(movie);
@@ -222,12 +219,11 @@ void PlayMovie(const uint8_t* streamAddress) {
     const Movie movie = ReadMovie(streamAddress);
     // Record 0 is drawn before the clock starts, so that it is never late.
     FirstRecord first = DrawFirstRecord(movie);
-    hw::IME = 0;
+    hw::MaskInterrupts();
     NextRecord next = BeginPass(movie, first, PassStart::kPowerOn);
 
     for (;;) {
-        hw::IME = 0;
-        hw::SyncWithInterrupt();
+        hw::MaskInterrupts();
         hw::BIOS_IRQ_FLAGS = 0;  // a v-blank handled from here on ends the wait below
         if (gPass.keysChanged) {
             next = BeginPass(movie, first, PassStart::kKeys);
@@ -241,7 +237,7 @@ void PlayMovie(const uint8_t* streamAddress) {
         PresentDueFrame(InHandledVBlank());
         const bool draw = MayDraw(next);
         const bool drawFirst = !draw && !first.drawn && LastRecordTaken(movie);
-        hw::IME = 1;
+        hw::UnmaskInterrupts();
         if (drawFirst) {
             first = DrawFirstRecord(movie);
             continue;

@@ -1,5 +1,5 @@
 #pragma once
 // The player's instance of the block at a fixed address that host tools read.
-#include "player/PlayerLayout.h"
+#include "format/PlayerLayout.h"
 
 extern "C" player_layout::PlayerShared kavroShared;

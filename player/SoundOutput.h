@@ -1,12 +1,14 @@
 #pragma once
 // Direct-sound channel A fed by DMA channel 1 from one of the two sound buffers, one sample
-// per overflow of timer 0 (2^24 / 798 Hz, so 352 samples last exactly one refresh).
+// per overflow of timer 0 (every handheld::kSampleCycles cycles, so that a buffer of
+// handheld::kSamplesPerRefresh samples lasts exactly one refresh).
+#include "format/Handheld.h"
 #include "player/hw/Registers.h"
 #include <stdint.h>
 
 namespace sound {
 
-inline constexpr uint16_t kTimerReload = 0xFCE2;  // 65536 - 798
+inline constexpr uint16_t kTimerReload = 0x10000 - handheld::kSampleCycles;  // 0xFCE2
 
 // Resets FIFO A and starts playing `buffer` at the sample rate.
 inline void Start(const int8_t* buffer) {

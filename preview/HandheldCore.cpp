@@ -1,5 +1,7 @@
 #include "preview/HandheldCore.h"
 
+#include "format/Cartridge.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -14,7 +16,9 @@
 
 namespace {
 
-constexpr size_t kMaxImageBytes = 32u << 20;  // the handheld's cartridge address space
+using cartridge::kMaxImageBytes;
+using handheld::kScreenHeight;
+using handheld::kScreenWidth;
 
 // The core prints every log line to stdout unless a logger is installed; previews and
 // tests want a quiet core (crashes are reported through Crashed()).
@@ -89,7 +93,8 @@ HandheldCoreLoad HandheldCore::Load(std::span<const uint8_t> image) {
     if (!file) return {nullptr, "no memory for a copy of the image"};
     if (!core->isROM(file)) {
         file->close(file);
-        return {nullptr, "not a cartridge image: no ARM branch at its entry or no 0x96 at offset 0xB2"};
+        return {nullptr, fmt::format("not a cartridge image: no ARM branch at its entry or no 0x{:02X} at offset 0x{:02X}",
+                                     cartridge::kFixedByte, cartridge::kFixedByteOffset)};
     }
     if (!core->loadROM(core, file)) {  // on success the core owns the file
         file->close(file);

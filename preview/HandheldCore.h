@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr int kScreenWidth = 240;
-inline constexpr int kScreenHeight = 160;
-inline constexpr int kCoreSoundRateHz = 32768;        // the rate the core's blip buffers are read at
-inline constexpr uint32_t kCyclesPerRefresh = 280896;  // 228 lines of 1232 cycles at 2^24 Hz
+#include "format/Handheld.h"
+
+inline constexpr int kCoreSoundRateHz = 32768;  // the rate the core's blip buffers are read at
 
 // KEYINPUT bits: 0 = A ... 9 = L.
 enum HandheldKey : uint32_t {
@@ -52,7 +51,7 @@ public:
     // True once the core has stopped on an undefined instruction or a jump into nowhere.
     bool Crashed() const;
 
-    // The last completed refresh, 240 x 160, top row first, as 15-bit BGR555
+    // The last completed refresh, the whole screen, top row first, as 15-bit BGR555
     // (bits 0-4 red, 5-9 green, 10-14 blue).
     std::vector<uint16_t> ScreenBgr555() const;
     // The same picture as 8-bit R, G, B bytes, as the core expands it for a display.

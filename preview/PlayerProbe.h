@@ -1,10 +1,10 @@
 #pragma once
 // The player's status block and sound buffers, read from emulator memory at the fixed
-// addresses the player publishes in player/PlayerLayout.h.
+// addresses the player publishes in format/PlayerLayout.h.
 #include <array>
 #include <cstdint>
 
-#include "player/PlayerLayout.h"
+#include "format/PlayerLayout.h"
 #include "preview/HandheldCore.h"
 
 player_layout::PlayerStatus ReadPlayerStatus(const HandheldCore& core);

@@ -1,10 +1,13 @@
 #include "video/CinepakFrameCheck.h"
 
+#include "format/Cinepak.h"
+#include "format/MovieStream.h"
+
 namespace {
 
-constexpr uint32_t kFrameHeaderBytes = 10;
-constexpr uint32_t kStripHeaderBytes = 12;
-constexpr uint32_t kMaxFrameBytes = 65541;
+using cinepak::kFrameHeaderBytes;
+using cinepak::kStripHeaderBytes;
+using movie_stream::kMaxFrameBytes;
 
 uint32_t BigEndian(std::span<const uint8_t> s, size_t at, int bytes) {
     uint32_t value = 0;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "video/MovieStreamLayout.h"
+#include "format/MovieStream.h"
 
 std::atomic<int32_t> LastProgressSent{-1};
 

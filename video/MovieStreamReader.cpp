@@ -2,7 +2,9 @@
 
 #include <fmt/format.h>
 
-#include "video/MovieStreamLayout.h"
+#include "format/Adpcm.h"
+#include "format/Cinepak.h"
+#include "format/MovieStream.h"
 
 namespace {
 
@@ -20,10 +22,6 @@ uint32_t LoadBigEndian(std::span<const uint8_t> s, size_t at, int bytes) {
     return value;
 }
 
-bool IsVectorChunk(uint32_t id) {
-    return id >= 0x30 && id <= 0x32;
-}
-
 // The record's strip data must be Cinepak chunks that tile it exactly and end with one
 // vectors chunk, because the player stops at the first vectors chunk.
 std::string CheckStripChunks(std::span<const uint8_t> data) {
@@ -31,14 +29,15 @@ std::string CheckStripChunks(std::span<const uint8_t> data) {
     bool sawVectors = false;
     while (at < data.size()) {
         if (sawVectors) return fmt::format("chunk after the vectors chunk at +{}", at);
-        if (data.size() - at < 4) return fmt::format("{} stray bytes at +{}", data.size() - at, at);
+        if (data.size() - at < cinepak::kChunkHeaderBytes)
+            return fmt::format("{} stray bytes at +{}", data.size() - at, at);
         const uint32_t id = data[at];
         const uint32_t size = LoadBigEndian(data, at + 1, 3);
-        if (size < 4 || size > data.size() - at)
+        if (size < cinepak::kChunkHeaderBytes || size > data.size() - at)
             return fmt::format("chunk 0x{:02X} at +{} has size {} with {} bytes left", id, at, size, data.size() - at);
-        const bool known = (id >= 0x20 && id <= 0x27) || IsVectorChunk(id);
-        if (!known) return fmt::format("unknown chunk 0x{:02X} at +{}", id, at);
-        sawVectors = IsVectorChunk(id);
+        if (!cinepak::IsCodebookChunk(id) && !cinepak::IsVectorsChunk(id))
+            return fmt::format("unknown chunk 0x{:02X} at +{}", id, at);
+        sawVectors = cinepak::IsVectorsChunk(id);
         at += size;
     }
     return sawVectors ? std::string() : std::string("no vectors chunk");
@@ -47,9 +46,9 @@ std::string CheckStripChunks(std::span<const uint8_t> data) {
 std::string CheckHeader(const MovieStreamInfo& info) {
     using namespace movie_stream;
     if (info.width < 4 || info.width > kMaxWidth || info.width % 4 != 0)
-        return fmt::format("width {} is not a multiple of 4 in 4..240", info.width);
+        return fmt::format("width {} is not a multiple of 4 in 4..{}", info.width, kMaxWidth);
     if (info.height < 4 || info.height > kMaxHeight || info.height % 4 != 0)
-        return fmt::format("height {} is not a multiple of 4 in 4..160", info.height);
+        return fmt::format("height {} is not a multiple of 4 in 4..{}", info.height, kMaxHeight);
     if (info.frameStep == 0) return "frame step 0";
     return {};
 }
@@ -64,9 +63,10 @@ std::string WalkRecords(std::span<const uint8_t> s, MovieStreamInfo& info, size_
         if (record.length < kRecordHeaderBytes || record.length > s.size() - at)
             return fmt::format("record {} at offset {} has length {} with {} bytes left", i, at, record.length,
                                s.size() - at);
-        if (record.length % 4 != 0)
-            return fmt::format("record {} at offset {} has length {}, not a multiple of 4", i, at, record.length);
-        if (record.stripId != kIntraStripId && record.stripId != kInterStripId)
+        if (record.length % kRecordAlignment != 0)
+            return fmt::format("record {} at offset {} has length {}, not a multiple of {}", i, at, record.length,
+                               kRecordAlignment);
+        if (record.stripId != cinepak::kIntraStripId && record.stripId != cinepak::kInterStripId)
             return fmt::format("record {} at offset {} has strip id 0x{:04X}", i, at, record.stripId);
         const std::string chunks = CheckStripChunks(s.subspan(at + kRecordHeaderBytes, record.length - kRecordHeaderBytes));
         if (!chunks.empty()) return fmt::format("record {} at offset {}: {}", i, at, chunks);
@@ -83,7 +83,7 @@ std::string CheckAudioBlock(std::span<const uint8_t> s, MovieStreamInfo& info, s
     info.hasAudioBlock = true;
     info.audioBlockCount = LoadU32(s, at);
     info.audioDataOffset = at + kAudioCountBytes;
-    const uint64_t expected = uint64_t(info.audioBlockCount) * kAudioBlockBytes;
+    const uint64_t expected = uint64_t(info.audioBlockCount) * kAdpcmBlockBytes;
     const uint64_t present = s.size() - info.audioDataOffset;
     if (present < expected)
         return fmt::format("the audio block holds {} bytes of the {} its {} blocks need", present, expected,

@@ -10,7 +10,7 @@
 struct MovieStreamRecord {
     size_t offset = 0;     // of the record header, from the start of the stream
     uint16_t length = 0;   // record length, its 4 header bytes included
-    uint16_t stripId = 0;  // 0x1000 intra, 0x1100 inter
+    uint16_t stripId = 0;  // cinepak::kIntraStripId or kInterStripId
 };
 
 struct MovieStreamInfo {

@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "video/MovieStreamLayout.h"
+#include "format/MovieStream.h"
 
 bool MovieStreamWriter::Create(const std::string& path) {
     file_.reset();

@@ -4,14 +4,13 @@
 #include <cmath>
 #include <limits>
 
-#include "video/MovieStreamLayout.h"
+#include "format/MovieStream.h"
 
 namespace {
 
 // Constants that no double holds exactly, spelled as the plan's arithmetic expects them.
 constexpr double kTwoThirds = 2.0 / 3.0;       // 0x3FE5555555555555, slightly below 2/3
 constexpr double kOneFifteenth = 1.0 / 15.0;   // 0x3FB1111111111111, slightly below 1/15
-constexpr double kRefreshHz = 59.727;          // the handheld's display refresh rate
 constexpr int64_t kHnsPer1000Seconds = 10'000'000'000;
 
 bool IsUncompressedRgb24(const BitmapInfoHeader& header) {
@@ -67,13 +66,14 @@ bool TrimToScreenAspect(VideoPlan& plan) {
 bool ChooseAutomaticSize(VideoPlan& plan) {
     const int32_t c = plan.CropWidth();
     const int32_t d = plan.CropHeight();
-    const int32_t w = Round4(double(int64_t(c) * 160) / d);
+    const int32_t w = Round4(double(int64_t(c) * movie_stream::kMaxHeight) / d);
     if (w <= int32_t(movie_stream::kMaxWidth)) {
         plan.outputWidth = w;
         plan.outputHeight = int32_t(movie_stream::kMaxHeight);
     } else {
         plan.outputWidth = int32_t(movie_stream::kMaxWidth);
-        plan.outputHeight = std::min(Round4(double(int64_t(d) * 240) / c), int32_t(movie_stream::kMaxHeight));
+        plan.outputHeight =
+            std::min(Round4(double(int64_t(d) * movie_stream::kMaxWidth) / c), int32_t(movie_stream::kMaxHeight));
     }
     // An extremely narrow or wide crop rounds one side to nothing: no picture to encode.
     return plan.outputWidth > 0 && plan.outputHeight > 0;
@@ -116,7 +116,8 @@ bool ApplyDecimation(VideoPlan& plan) {
 }
 
 double FrameStep(uint32_t rateNumerator, uint64_t rateDenominator) {
-    return (double(rateNumerator) * 65536.0) / (double(rateDenominator) * kRefreshHz);
+    return (double(rateNumerator) * movie_stream::kOneFrame) /
+           (double(rateDenominator) * movie_stream::kFrameStepRefreshHz);
 }
 
 // A planned rate above the display's would leave frames unshown: the smallest whole divisor

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "format/Cinepak.h"
+#include "format/Handheld.h"
 #include "tests/player/OurCinepakRecords.h"
 #include "tests/player/PlayerRun.h"
 #include "tests/player/StripBuilder.h"
@@ -58,8 +60,8 @@ Figures Measure(const TestMovie& movie) {
 
 void Print(const char* name, const TestMovie& movie, Figures figures) {
     std::sort(figures.decodeCycles.begin(), figures.decodeCycles.end());
-    const auto fraction = [](uint32_t cycles) { return double(cycles) / kCyclesPerRefresh; };
-    const double seconds = double(movie.records.size()) * 0x10000 / kFrameStep / (16777216.0 / kCyclesPerRefresh);
+    const auto fraction = [](uint32_t cycles) { return double(cycles) / handheld::kCyclesPerRefresh; };
+    const double seconds = double(movie.records.size()) * 0x10000 / kFrameStep / handheld::kRefreshHz;
     std::printf("%s\n", name);
     std::printf("  stream            %llu bytes, %.0f KB/s\n", (unsigned long long)figures.streamBytes,
                 figures.streamBytes / 1024.0 / seconds);
@@ -112,7 +114,7 @@ std::vector<FrameRecord> MostWorkRecords() {
         strip.FullCodebook(0x20, entries);
         strip.FullCodebook(0x22, entries);
         strip.IntraVectors(blocks);
-        records.push_back(strip.Finish(0x1000));
+        records.push_back(strip.Finish(cinepak::kIntraStripId));
     }
     return records;
 }

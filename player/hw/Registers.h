@@ -3,6 +3,8 @@
 // This is the only file with volatile access; the rest of the player calls these.
 #include <stdint.h>
 
+#include "format/Handheld.h"
+
 namespace hw {
 
 // One register at a fixed address: assigning writes it, reading converts it.
@@ -19,7 +21,7 @@ inline constexpr Register<uint16_t, 0x04000006> VCOUNT{};
 inline constexpr uint16_t DISPCNT_MODE3 = 3;
 inline constexpr uint16_t DISPCNT_BG2_ON = 1 << 10;
 inline constexpr uint16_t DISPSTAT_VBLANK_IRQ = 1 << 3;
-inline constexpr uint16_t kFirstVBlankLine = 160;
+inline constexpr uint16_t kFirstVBlankLine = handheld::kScreenHeight;  // lines before it draw the screen
 
 // Sound
 inline constexpr Register<uint16_t, 0x04000082> SOUNDCNT_H{};
@@ -74,7 +76,6 @@ inline constexpr Register<uint16_t, 0x03007FF8> BIOS_IRQ_FLAGS{};
 
 // Memory
 inline constexpr uintptr_t kVram = 0x06000000;
-inline constexpr uintptr_t kCartridgeEnd = 0x0A000000;  // 32 MiB of cartridge address space
 
 }  // namespace hw
 
@@ -114,15 +115,26 @@ inline void SyncWithInterrupt() {
     asm volatile("" ::: "memory");
 }
 
+// IME = 0, then the barrier: no access to memory the handler shares moves before it.
+inline void MaskInterrupts() {
+    IME = 0;
+    SyncWithInterrupt();
+}
+
+// The barrier, then IME = 1: every access to memory the handler shares is done before the
+// handler can run. IME is volatile, but ordinary loads and stores may still move across a
+// volatile store; only the barrier keeps them on their side of it.
+inline void UnmaskInterrupts() {
+    SyncWithInterrupt();
+    IME = 1;
+}
+
 // Holds interrupts off (IME = 0) for its lifetime, then puts IME back as it was: around a DMA
 // channel 3 set-up that the v-blank handler must not interleave with its own, or reads of
 // what the handler changes that must agree with each other.
 class InterruptsMasked {
 public:
-    InterruptsMasked() : saved_(IME) {
-        IME = 0;
-        SyncWithInterrupt();
-    }
+    InterruptsMasked() : saved_(IME) { MaskInterrupts(); }
     ~InterruptsMasked() {
         SyncWithInterrupt();
         IME = saved_;

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "format/Handheld.h"
 #include "preview/PlayerProbe.h"
 #include "tests/player/TestCartridge.h"
 
@@ -24,13 +25,13 @@ bool PlayerRun::RunUntilPass(uint32_t pass, uint32_t limit) {
 }
 
 std::vector<uint16_t> ExpectedScreen(std::span<const uint8_t> rgb, int width, int height) {
-    std::vector<uint16_t> screen(size_t(kScreenWidth) * kScreenHeight, 0);
-    const int left = (kScreenWidth - width) / 2;
-    const int top = (kScreenHeight - height) / 2;
+    std::vector<uint16_t> screen(size_t(handheld::kScreenWidth) * handheld::kScreenHeight, 0);
+    const int left = (int(handheld::kScreenWidth) - width) / 2;
+    const int top = (int(handheld::kScreenHeight) - height) / 2;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const uint8_t* pixel = &rgb[(size_t(y) * width + x) * 3];
-            screen[size_t(top + y) * kScreenWidth + size_t(left + x)] =
+            screen[size_t(top + y) * handheld::kScreenWidth + size_t(left + x)] =
                 uint16_t(pixel[0] >> 3 | (pixel[1] >> 3) << 5 | (pixel[2] >> 3) << 10);
         }
     }
@@ -46,5 +47,5 @@ std::string ScreenDifference(std::span<const uint16_t> screen, std::span<const u
     }
     if (differing == 0) return {};
     return fmt::format("{} pixels differ; first at x {} y {}: screen 0x{:04X}, expected 0x{:04X}", differing,
-                       first % kScreenWidth, first / kScreenWidth, screen[first], expected[first]);
+                       first % handheld::kScreenWidth, first / handheld::kScreenWidth, screen[first], expected[first]);
 }

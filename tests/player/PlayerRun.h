@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "player/PlayerLayout.h"
+#include "format/PlayerLayout.h"
 #include "preview/HandheldCore.h"
 
 class PlayerRun {

@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "player/PlayerLayout.h"
+#include "format/Handheld.h"
+#include "format/PlayerLayout.h"
 #include "preview/HandheldCore.h"
 #include "preview/PlayerProbe.h"
 #include "tests/player/TestCartridge.h"
@@ -32,11 +33,11 @@ struct CoreRefresh {
 };
 
 bool IsFlash(const std::vector<uint16_t>& screen, int width, int height) {
-    const int left = (kScreenWidth - width) / 2, top = (kScreenHeight - height) / 2;
+    const int left = (int(handheld::kScreenWidth) - width) / 2, top = (int(handheld::kScreenHeight) - height) / 2;
     size_t white = 0;
     for (int y = top; y < top + height; ++y)
         for (int x = left; x < left + width; ++x) {
-            const uint16_t pixel = screen[size_t(y) * kScreenWidth + size_t(x)];
+            const uint16_t pixel = screen[size_t(y) * handheld::kScreenWidth + size_t(x)];
             white += (pixel & 31) >= kWhiteLevel && (pixel >> 5 & 31) >= kWhiteLevel && (pixel >> 10 & 31) >= kWhiteLevel;
         }
     return 2 * white >= size_t(width) * size_t(height);
@@ -51,17 +52,17 @@ public:
 
     // Cycle at which refresh `i` (0 = the first after power-on) ends, fitted to the sound's
     // sample count: the core starts part-way through a frame, then every refresh is 280,896.
-    double EndCycle(size_t i) const { return endOffset_ + double(i) * kCyclesPerRefresh; }
+    double EndCycle(size_t i) const { return endOffset_ + double(i) * handheld::kCyclesPerRefresh; }
     double SeenCycle(size_t i) const { return EndCycle(i) - kDisplayCycles; }
     void FitClock() {
         double sum = 0;
         for (size_t i = 0; i < refreshes.size(); ++i)
-            sum += double(refreshes[i].soundEnd) * kCyclesPerSample - double(i) * kCyclesPerRefresh;
+            sum += double(refreshes[i].soundEnd) * kCyclesPerSample - double(i) * handheld::kCyclesPerRefresh;
         endOffset_ = sum / double(refreshes.size());
     }
     // The refresh in whose interval `cycle` lies.
     size_t RefreshAt(double cycle) const {
-        const double i = std::ceil((cycle - endOffset_) / kCyclesPerRefresh);
+        const double i = std::ceil((cycle - endOffset_) / handheld::kCyclesPerRefresh);
         return size_t(std::clamp(i, 0.0, double(refreshes.size() - 1)));
     }
     SyncOnset Onset(size_t refresh, double cycle) const {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -41,16 +42,24 @@ private:
     std::vector<std::string> paths_;
 };
 
-// Compiles `source` for the handheld as the player's build does and returns the object's path.
-std::string CompileForHandheld(TempFiles& files, const std::string& name, const std::string& source) {
+// Compiles `source` with `compiler` (the program and its options) and returns the object's
+// path and the compiler's verdict.
+CommandResult Compile(TempFiles& files, const std::string& name, const std::string& source, const std::string& compiler,
+                      std::string& objectPath) {
     // The process id keeps test runs of several build trees apart.
     const std::string stem = ::testing::TempDir() + "/kavro_" + std::to_string(getpid()) + "_" + name;
     const std::string sourcePath = files.Add(stem + ".cpp");
-    const std::string objectPath = files.Add(stem + ".o");
+    objectPath = files.Add(stem + ".o");
     std::ofstream(sourcePath) << source;
-    const CommandResult compile = Run(std::string(KAVRO_ARM_GXX) +
-                                      " -mcpu=arm7tdmi -mthumb -O2 -ffreestanding -fno-rtti -c " + sourcePath +
-                                      " -o " + objectPath);
+    return Run(compiler + " -c " + sourcePath + " -o " + objectPath);
+}
+
+// Compiles `source` for the handheld as the player's build does and returns the object's path.
+std::string CompileForHandheld(TempFiles& files, const std::string& name, const std::string& source) {
+    std::string objectPath;
+    const CommandResult compile = Compile(files, name, source,
+                                          std::string(KAVRO_ARM_GXX) + " -mcpu=arm7tdmi -mthumb -O2 -ffreestanding -fno-rtti",
+                                          objectPath);
     EXPECT_EQ(compile.status, 0) << compile.output;
     return objectPath;
 }
@@ -88,6 +97,31 @@ TEST(PlayerLinkCheck, RefusesTheHeapOperatorNewAndCxxRunTimeCalls) {
         EXPECT_NE(check.status, 0) << c.name;
         EXPECT_NE(check.output.find(c.symbol), std::string::npos) << c.name << ": " << check.output;
     }
+}
+
+// The contract's headers are what the player and the host share: each must stand alone on
+// both sides, on the handheld with nothing but the compiler's own <stdint.h> and <stddef.h>
+// (no C library, no C++ library, no exceptions).
+TEST(ContractHeaders, EachCompilesAloneOnTheHandheldAndOnTheHost) {
+    const std::string warnings = std::string(" -std=c++20 -Wall -Wextra -Werror -I") + KAVRO_SOURCE_DIR;
+    const std::string handheld = std::string(KAVRO_ARM_GXX) + warnings +
+                                 " -mcpu=arm7tdmi -mthumb -O2 -ffreestanding -fno-exceptions -fno-rtti -nostdinc"
+                                 " -isystem " + KAVRO_ARM_GCC_INCLUDE;
+    const std::string host = std::string(KAVRO_HOST_CXX) + warnings;
+    TempFiles files;
+    size_t headers = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(KAVRO_SOURCE_DIR) + "/format")) {
+        if (entry.path().extension() != ".h") continue;
+        ++headers;
+        const std::string name = entry.path().stem().string();
+        const std::string source = "#include \"format/" + entry.path().filename().string() + "\"\n";
+        std::string object;
+        const CommandResult forHandheld = Compile(files, "handheld_" + name, source, handheld, object);
+        EXPECT_EQ(forHandheld.status, 0) << name << ": " << forHandheld.output;
+        const CommandResult forHost = Compile(files, "host_" + name, source, host, object);
+        EXPECT_EQ(forHost.status, 0) << name << ": " << forHost.output;
+    }
+    EXPECT_GE(headers, 1u);
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "format/Handheld.h"
+
 namespace player_layout {
 
 inline constexpr uint32_t kSharedAddress = 0x03000000;  // first byte of internal work RAM
-inline constexpr uint32_t kSoundBufferBytes = 352;      // one refresh of signed 8-bit samples
+inline constexpr uint32_t kSoundBufferBytes = handheld::kSamplesPerRefresh;  // signed 8-bit samples
 inline constexpr uint32_t kNoRecord = 0xFFFFFFFF;
 
 // One buffer that DMA channel 1 feeds to sound FIFO A. The FIFO reads up to 16 bytes ahead,
