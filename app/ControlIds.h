@@ -26,3 +26,4 @@ inline constexpr int kProgressBar = 1019;
 inline constexpr int kLinkLabel = 1020;  // about box
 inline constexpr int kTrimmingList = 1021;
 inline constexpr int kResizeCheck = 1022;
+inline constexpr int kControlsCheck = 1023;

@@ -25,7 +25,7 @@ namespace {
 // The controls a run disables, in the order it disables them; Exit and the progress bar stay.
 constexpr int kRunLockedControls[] = {
     kMovieFileEdit, kBrowseMovieButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit, kBitrateEdit,
-    kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
+    kControlsCheck, kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
     kTrimmingList,  kTrimTopEdit,       kTrimBottomEdit,    kTrimLeftEdit,       kTrimRightEdit,
     kResizeCheck,   kWidthEdit,         kHeightEdit,        kFrameRateList,      kPreFilterList,
     kProcessButton,

@@ -8,6 +8,7 @@
 
 #include "audio/AdpcmSearch.h"
 #include "format/MovieStream.h"
+#include "format/SeekPoints.h"
 
 namespace {
 
@@ -48,22 +49,46 @@ uint8_t AdpcmEncoder::EncodeAdpcmPair(int16_t first, int16_t second) {
     return uint8_t(low | high << 4);
 }
 
-AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep,
-                            AdpcmCoder coder) {
-    AudioBlock block;
-    block.AudioBlockCount = AudioBlockCountFor(samples.size(), framesWritten, frameStep);
-    block.payload.resize(size_t(block.AudioBlockCount) * kAdpcmBlockBytes);
-    if (coder == AdpcmCoder::SearchAhead) {
-        EncodeAdpcmSearched(samples, block.payload);
-        return block;
-    }
+namespace {
 
+// Codes `samples` into `payload` from the initial state, and silence after them.
+void EncodeExact(std::span<const int16_t> samples, std::span<uint8_t> payload) {
     AdpcmEncoder encoder;
-    auto out = block.payload.begin();
+    auto out = payload.begin();
     size_t next = 0;
     for (; next + 1 < samples.size(); next += 2) *out++ = encoder.EncodeAdpcmPair(samples[next], samples[next + 1]);
     if (next < samples.size()) *out++ = encoder.EncodeAdpcmPair(samples[next], 0);
     // The coder state carries on, so the silence settles from the last sample rather than being a constant byte.
-    for (; out != block.payload.end(); ++out) *out = encoder.EncodeAdpcmPair(0, 0);
+    for (; out != payload.end(); ++out) *out = encoder.EncodeAdpcmPair(0, 0);
+}
+
+// Blocks `first` .. `end` - 1 of the payload, coded from the initial state.
+void EncodeBlocks(std::span<const int16_t> samples, AdpcmCoder coder, uint32_t first, uint32_t end,
+                  std::span<uint8_t> payload) {
+    const size_t from = std::min(size_t(first) * kAdpcmBlockSamples, samples.size());
+    const size_t to = std::min(size_t(end) * kAdpcmBlockSamples, samples.size());
+    const std::span<const int16_t> sound = samples.subspan(from, to - from);
+    const std::span<uint8_t> bytes = payload.subspan(size_t(first) * kAdpcmBlockBytes, size_t(end - first) * kAdpcmBlockBytes);
+    if (coder == AdpcmCoder::SearchAhead)
+        EncodeAdpcmSearched(sound, bytes);
+    else
+        EncodeExact(sound, bytes);
+}
+
+}  // namespace
+
+AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep,
+                            AdpcmCoder coder, uint32_t seekInterval) {
+    AudioBlock block;
+    block.AudioBlockCount = AudioBlockCountFor(samples.size(), framesWritten, frameStep);
+    block.payload.resize(size_t(block.AudioBlockCount) * kAdpcmBlockBytes);
+    uint32_t first = 0;
+    for (uint64_t record = seekInterval; seekInterval != 0 && record < framesWritten; record += seekInterval) {
+        const uint32_t restart = seek_points::BlockOfFrame(uint32_t(record), frameStep);
+        if (restart <= first || restart >= block.AudioBlockCount) continue;
+        EncodeBlocks(samples, coder, first, restart, block.payload);
+        first = restart;
+    }
+    EncodeBlocks(samples, coder, first, block.AudioBlockCount, block.payload);
     return block;
 }

@@ -29,6 +29,8 @@ enum class AdpcmCoder : uint8_t {
 
 // Codes all samples, then coded silence up to the length of framesWritten + 1 movie frames
 // at frameStep (16.16 movie frames per display refresh). A frameStep of 0 adds no length.
+// With a `seekInterval` (records between seek points, format/SeekPoints.h), the coder starts
+// afresh at the block that plays with each seek point, so that a player can start there.
 // Throws std::length_error when the block count does not fit in 32 bits.
 AudioBlock EncodeAudioBlock(std::span<const int16_t> samples, uint32_t framesWritten, uint32_t frameStep,
-                            AdpcmCoder coder = AdpcmCoder::Exact);
+                            AdpcmCoder coder = AdpcmCoder::Exact, uint32_t seekInterval = 0);

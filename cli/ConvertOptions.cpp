@@ -33,7 +33,8 @@ std::string Help(const Setting& setting) {
         for (const SettingChoice& choice : setting.choices) names.push_back(choice.name);
         help += fmt::format(": {}", fmt::join(names, " | "));
     }
-    if (const std::string fallback = DefaultText(setting); !fallback.empty()) help += ", default " + fallback;
+    if (const std::string fallback = DefaultText(setting); !fallback.empty() && setting.kind != SettingKind::Flag)
+        help += ", default " + fallback;
     return help;
 }
 
@@ -73,6 +74,11 @@ ConvertOptions::ConvertOptions(CLI::App& command) {
     command.add_option("output", output, Help(SettingNamed("outputPath")))->required();
     for (const Setting& setting : ConversionSettings()) {
         if (setting.option.empty()) continue;
+        if (setting.kind == SettingKind::Flag) {
+            command.add_flag_callback(fmt::format("--{}", setting.option), [this, name = setting.name] { given[name] = "1"; },
+                                      Help(setting));
+            continue;
+        }
         command.add_option(fmt::format("--{}", setting.option), given[setting.name], Help(setting));
     }
     const Setting& margin = SettingNamed("trimLeft");

@@ -5,6 +5,7 @@
 #include <stdint.h>
 
 #include "format/Cartridge.h"
+#include "format/PlayerOptions.h"
 
 namespace cartridge_image {
 
@@ -21,6 +22,7 @@ struct Field {
 inline constexpr Field kAssembledFields[] = {
     {cartridge::kTitleOffset, cartridge::kTitleBytes},
     {cartridge::kComplementOffset, 1},  // made anew for the title
+    {player_options::kOffset, sizeof(player_options::PlayerOptions)},  // the image's layout and modes
 };
 
 constexpr bool IsAssembled(uint32_t offset) {

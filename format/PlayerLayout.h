@@ -63,6 +63,13 @@ struct PlayerStatus {
     // ahead of the screen, so record 1's may replace record 0's before the first refresh.
     uint32_t decodedRecord;
     uint32_t decodeCycles;
+    // The pass's first record: 0, or the seek point that a seek, a restart or a resume after
+    // power-off started it at (images with controls). Record indices above count from record 0.
+    uint32_t firstRecord;
+    // 1 from the v-blank that takes a pause (or from the start of a pass that begins paused) to
+    // the v-blank that takes the resume; refreshCount, framesDue and the sound stand still
+    // meanwhile. Always 0 without controls.
+    uint32_t paused;
 };
 
 struct PlayerShared {
@@ -78,6 +85,6 @@ inline constexpr uint32_t kStatusAddress = kSharedAddress + offsetof(PlayerShare
 
 static_assert(sizeof(SoundBuffer) % 16 == 0, "DMA and FIFO move 16 bytes at a time");
 static_assert(kSoundBufferAddress[0] == 0x03000000 && kSoundBufferAddress[1] == 0x03000170);
-static_assert(kStatusAddress == 0x030002E0 && sizeof(PlayerStatus) == 36);
+static_assert(kStatusAddress == 0x030002E0 && sizeof(PlayerStatus) == 44);
 
 }  // namespace player_layout

@@ -8,13 +8,16 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include <fmt/format.h>
 
 #include "format/Cartridge.h"
+#include "format/PlayerOptions.h"
 #include "job/ImageOutput.h"
+#include "job/PlayerOptionsFor.h"
 #include "platform/AbortEvent.h"
 #include "platform/Cp932.h"
 #include "platform/RunState.h"
@@ -81,6 +84,21 @@ bool WriteTitle(int fd, std::span<const uint8_t> player, const std::string& romN
            pwrite(fd, header.data() + kComplementOffset, 1, kComplementOffset) == 1;
 }
 
+// The player image with the request's options block in place of its own; none when the player
+// carries no block this build knows, which could not be told what to do.
+std::optional<std::vector<uint8_t>> PlayerWithOptions(std::span<const uint8_t> player, const ConversionRequest& request) {
+    using player_options::kOffset;
+    using player_options::PlayerOptions;
+    if (player.size() < kOffset + sizeof(PlayerOptions)) return std::nullopt;
+    PlayerOptions own;
+    std::memcpy(&own, player.data() + kOffset, sizeof own);
+    if (!player_options::Known(own)) return std::nullopt;
+    std::vector<uint8_t> image(player.begin(), player.end());
+    const PlayerOptions options = PlayerOptionsFor(request);
+    std::memcpy(image.data() + kOffset, &options, sizeof options);
+    return image;
+}
+
 // "33,554,432": sizes as the user reads them.
 std::string GroupedDigits(uint64_t value) {
     const std::string digits = std::to_string(value);
@@ -128,8 +146,13 @@ CompletionCode AppendStream(int output, std::span<const uint8_t> player, const C
 }  // namespace
 
 CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
-    const auto player = FindModuleResource("BINARY", 130);
-    if (!player || player->size() < cartridge::kHeaderBytes) return kPlayerNotWritten;
+    const auto resource = FindModuleResource("BINARY", 130);
+    if (!resource || resource->size() < cartridge::kHeaderBytes) return kPlayerNotWritten;
+    const std::optional<std::vector<uint8_t>> player = PlayerWithOptions(*resource, request);
+    if (!player) {
+        ErrorDetail = "プレーヤーイメージに、このプログラムが書き込めるオプションブロックがありません";
+        return kPlayerNotWritten;
+    }
     ImageOutput output(request.outputPath);
     if (!output.IsOpen()) return Fail(kOutputNotCreated, request.outputPath);
     if (!WriteAll(output.Descriptor(), *player))

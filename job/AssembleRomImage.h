@@ -1,6 +1,7 @@
 #pragma once
 // Writes the cartridge image: the player image, then the finished movie stream, with the
-// ROM name in the header's title field. The image is made in a temporary file beside the
+// ROM name in the header's title field and the request's options block behind the header
+// (format/PlayerOptions.h: whether the player has its controls). The image is made in a temporary file beside the
 // output, which replaces the output only when the image is complete (kCompleted and
 // kImageTooLarge) and the run was not aborted; otherwise it is removed and an existing output
 // stays as it was. A failure leaves its cause in ErrorDetail.
@@ -15,6 +16,6 @@ inline constexpr size_t kCartridgeLimitBytes = cartridge::kMaxImageBytes;  // th
 
 // Returns kCompleted, kImageTooLarge, one of the assembly's failures (kOutputNotCreated,
 // kPlayerNotWritten, kStreamNotOpened, kStreamNotRead, kStreamNotWritten), or kRunFailed when
-// the run's abort came before the image replaced the output. Reads request.outputPath, romName
-// and abortEvent.
+// the run's abort came before the image replaced the output. Reads request.outputPath, romName,
+// controls and abortEvent.
 CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath);

@@ -43,6 +43,7 @@ CompletionCode RunSteps(const JobArguments& arguments, MovieEncoder& encoder, st
     if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
                                arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
         return kParametersRejected;
+    encoder.SetSeekPoints(arguments.seekSpacingRefreshes);
     if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent)) return kSourceNotBuilt;
     int64_t length = 0;
     if (!QuerySourceLength(*graph, length)) return kNoDuration;

@@ -19,6 +19,7 @@ struct JobArguments {
     int32_t frameRateMode = -1;  // -1 automatic, 0 every frame, 1..7 reductions
     int32_t preFilter = 3;
     int32_t bitrate = 120;       // kilobytes per second
+    uint32_t seekSpacingRefreshes = 0;  // seek points every this many display refreshes; 0: none
     const AbortEvent* abortEvent = nullptr;  // polled by every step; none: the job cannot be aborted
 };
 

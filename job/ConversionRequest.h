@@ -25,6 +25,7 @@ struct ConversionRequest {
     int32_t autoSize = 1;
     int32_t trimMode = 0;   // 0 none, 1 automatic, 2 manual then automatic, 3 manual only
     int32_t preFilter = 3;  // 0..3
+    int32_t controls = 0;   // 1: the player pauses, seeks and resumes where it stopped; 0: any key restarts
     NotifyReceiver* dialogWindow = nullptr;  // receives the completion notice; not owned
     // The run's abort channel, signalled by whoever started the run; not owned. None: the
     // run cannot be aborted.

@@ -82,6 +82,9 @@ constexpr Setting kSettings[] = {
      .option = "prefilter",
      .help = "0 none, 1 cut to 15 bits, 2 2-level dither, 3 4-level dither, with every --picture (the dialog "
              "offers it in manual only)"},
+    {.name = "controls", .kind = Flag, .number = &ConversionRequest::controls, .range = {0, 1}, .option = "controls",
+     .help = "Controls while playing: START or A pauses, right / left seek 10 s, R / L 60 s, SELECT goes back to "
+             "the start, and the place is kept across power-off (battery-backed SRAM); without it any key restarts"},
 };
 
 struct Character {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "job/AssembleRomImage.h"
+#include "job/PlayerOptionsFor.h"
 #include "job/ConversionSettings.h"
 #include "platform/ConvertNotify.h"
 #include "platform/TempFile.h"
@@ -31,6 +32,7 @@ JobArguments MapRequest(const ConversionRequest& request, const std::string& str
     arguments.frameRateMode = request.frameRateChoice - 1;
     arguments.preFilter = request.preFilter;
     arguments.bitrate = request.bitrate;
+    arguments.seekSpacingRefreshes = PlayerOptionsFor(request).seekSpacingRefreshes;
     arguments.abortEvent = request.abortEvent;
     return arguments;
 }

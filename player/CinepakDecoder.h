@@ -5,9 +5,10 @@
 #include <stdint.h>
 
 // Sets every codebook entry to black, as a decoder that has seen no frame yet has them, and
-// takes work buffer 1 as the black picture before record 0: every block that record 0 leaves
-// alone is copied from there. Buffer 0 may hold anything, so the screen's last picture can
-// stay in the other buffer's place while a new pass begins.
+// takes the work buffer of the record before the next one (buffer 1 before record 0) as the
+// black picture before it: every block that the next record leaves alone is copied from there.
+// The next record's own buffer may hold anything, so the screen's last picture can stay there
+// while a new pass begins.
 void ResetDecoder();
 
 // Decodes the record at `record` (its 4-byte header first) into work buffer `buffer` of

@@ -7,11 +7,12 @@
 
 namespace {
 
-// Records due by the pace, and record 0 at once in a pass that the keys restarted: a restart
-// should show the movie's start without waiting a frame step.
+// Records due by the pace, and the pass's first record at once in a pass that the keys
+// restarted or a seek started: it should show where it starts without waiting a frame step.
 uint32_t DueRecords(const PassState& pass, uint32_t framesDue) {
     const uint32_t due = framesDue < pass.frameCount ? framesDue : pass.frameCount;
-    return due == 0 && pass.showFirstAtOnce && pass.frameCount > 0 ? 1 : due;
+    const uint32_t first = pass.firstRecord;
+    return due <= first && pass.showFirstAtOnce && pass.frameCount > first ? first + 1 : due;
 }
 
 }  // namespace
@@ -19,6 +20,10 @@ uint32_t DueRecords(const PassState& pass, uint32_t framesDue) {
 void PresentDueFrame(bool mayCopy) {
     auto& status = kavroShared.status;
     PassState& pass = gPass;
+    // A paused pass keeps its picture, and the hint over it; only its first record may come.
+    if (pass.pause != kPlaying && status.shownRecord != player_layout::kNoRecord) {
+        return;
+    }
     const uint32_t due = DueRecords(pass, status.framesDue);
     if (pass.framesTaken >= due) {
         return;

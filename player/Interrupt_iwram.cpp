@@ -1,7 +1,10 @@
 #include "player/Interrupt.h"
 
 #include "player/AdpcmDecoder.h"
+#include "player/ControlKeys.h"
 #include "player/FrameHandOver.h"
+#include "player/PauseSound.h"
+#include "player/SeekTable.h"
 #include "player/SharedBlock.h"
 #include "player/SoundOutput.h"
 #include "player/hw/Registers.h"
@@ -39,6 +42,9 @@ inline void StopSound() {
 inline void DecodeNextSoundBlock() {
     auto& shared = kavroShared;
     const uint32_t fill = gPass.playingBuffer ^ 1;
+    if (gPass.adpcmNext == gPass.restartAt) {
+        StartAdpcmAfresh();
+    }
     DecodeAdpcmBlock(gPass.adpcmNext, shared.sound[fill].samples, gPass.adpcm);
     gPass.adpcmNext += kAdpcmBlockBytes;
     shared.status.fillingBuffer = fill;
@@ -57,12 +63,17 @@ inline void Pace() {
 }
 
 inline void OnRefresh() {
+    if (gPass.pause != kPlaying && HoldClock()) {
+        return;
+    }
     auto& status = kavroShared.status;
     const uint32_t refresh = ++status.refreshCount;
     if (gPass.soundOn) {
         FeedSound(refresh);
     }
-    if ((hw::KEYINPUT & hw::kKeyMask) != gPass.keys) {
+    if (gPass.controls) {
+        WatchControlKeys();
+    } else if ((hw::KEYINPUT & hw::kKeyMask) != gPass.keys) {
         gPass.keysChanged = true;
         if (gPass.soundOn) {
             StopSound();

@@ -1,6 +1,8 @@
 // Power-on set-up of the player, then passes over the movie without end.
+#include "player/ControlKeys.h"
 #include "player/Display.h"
 #include "player/Interrupt.h"
+#include "player/PauseSound.h"
 #include "player/Playback.h"
 #include "player/SharedBlock.h"
 #include "player/hw/Registers.h"
@@ -25,6 +27,8 @@ extern "C" [[noreturn]] void PlayerMain() {
     // need; only the prefetch buffer is switched on.
     hw::WAITCNT = hw::WAITCNT_PREFETCH;
     InitDisplay();
+    ClearPauseBuffer();
+    StartWatchingKeys();
     hw::StartCycleCounter();
     hw::SOUNDCNT_X = hw::SOUNDCNT_X_MASTER_ENABLE;
 

@@ -1,11 +1,16 @@
 #include "player/Playback.h"
 
+#include "format/SeekPoints.h"
 #include "player/ByteOrder.h"
 #include "player/CinepakDecoder.h"
+#include "player/Controls.h"
 #include "player/Display.h"
 #include "player/FrameHandOver.h"
 #include "player/Interrupt.h"
 #include "player/MovieStream.h"
+#include "player/Options.h"
+#include "player/PassPlan.h"
+#include "player/SeekTable.h"
 #include "player/SharedBlock.h"
 #include "player/SoundOutput.h"
 #include "player/hw/Bios.h"
@@ -20,16 +25,6 @@ struct NextRecord {
     const uint8_t* record;
     uint32_t index;
 };
-
-// What the player takes from the stream once: the stream never changes.
-struct Movie {
-    MovieStreamView stream;
-    BlockGrid grid;
-    uint32_t soundStart;  // refresh of a pass at which its first sound sample plays
-};
-
-// How a pass begins.
-enum class PassStart { kPowerOn, kLoop, kKeys };
 
 // Record 0 of the next pass, drawn into work buffer 0 before that pass starts.
 struct FirstRecord {
@@ -85,18 +80,30 @@ uint32_t SoundStartRefresh(uint32_t frameStep) {
     return refresh > 2 ? refresh : 2;
 }
 
+// The image's options decide how the stream is read; with controls, its seek points are found
+// before anything is shown. A block this player does not know yields an empty movie: the
+// layout is never guessed from the stream.
 Movie ReadMovie(const uint8_t* streamAddress) {
-    Movie movie;
-    movie.stream = ReadMovieStream(streamAddress);
+    const player_options::PlayerOptions options = ReadOptions();
+    Movie movie{};
+    if (player_options::Known(options)) {
+        movie.stream = ReadMovieStream(streamAddress);
+    }
     movie.grid = ClearScreen(movie.stream.width, movie.stream.height);
     movie.soundStart = SoundStartRefresh(movie.stream.frameStep);
+    movie.controls = player_options::HasControls(options);
+    if (movie.controls) {
+        FindSeekPoints(movie.stream, streamAddress,
+                       seek_points::SeekInterval(movie.stream.frameStep, options.seekSpacingRefreshes));
+    }
     return movie;
 }
 
-// Makes the decoder start the movie afresh: black codebooks, and black in work buffer 1 for
-// whatever record 0 leaves alone. Buffer 0 and the screen keep their pictures meanwhile.
-void ResetPictures(const Movie& movie) {
-    ClearWorkBuffer(movie.grid, 1);
+// Makes the decoder start the movie afresh at `record`: black codebooks, and black in the work
+// buffer of the record before it for whatever `record` leaves alone. The other buffer and the
+// screen keep their pictures meanwhile.
+void ResetPictures(const Movie& movie, uint32_t record) {
+    ClearWorkBuffer(movie.grid, (record + 1) % kWorkBuffers);
     const hw::InterruptsMasked masked;  // the handler shows pictures with DMA channel 3 too
     ResetDecoder();
 }
@@ -106,7 +113,7 @@ FirstRecord DrawFirstRecord(const Movie& movie) {
     if (movie.stream.frameCount == 0) {
         return first;
     }
-    ResetPictures(movie);
+    ResetPictures(movie, 0);
     first.decodeCycles = DrawNext(first.next, movie.grid);
     first.drawn = true;
     return first;
@@ -116,9 +123,12 @@ void ClearSoundBuffers() {
     hw::Dma3Clear32(kavroShared.sound, sizeof(kavroShared.sound) / 4);
 }
 
-// A pass started by the power-on or by the keys runs its pace from 0.
-PassClock FreshClock(const Movie& movie) {
-    return {0, 0, movie.soundStart};
+// The clock of a pass whose sound starts at `block`: the pace that block has in a pass from
+// record 0, so that pictures and sound keep the distance they have there. A pass started by the
+// power-on or by the keys starts at block 0 and runs its pace from 0.
+PassClock ClockAt(const Movie& movie, uint32_t block) {
+    const uint64_t pace = static_cast<uint64_t>(block) * movie.stream.frameStep;
+    return {static_cast<uint32_t>(pace >> 16), static_cast<uint32_t>(pace & 0xFFFF), movie.soundStart};
 }
 
 // A loop carries the pace on, less the records of the pass, so that record 0 becomes due
@@ -147,54 +157,91 @@ void WaitForDisplayPeriod() {
     hw::MaskInterrupts();
 }
 
+// Where a pass begins: its first record, and the audio block and the clock it starts with.
+struct PassOrigin {
+    NextRecord record;
+    uint32_t block;
+    PassClock clock;
+    uint32_t seekPoint;
+};
+
+// Asked with interrupts masked (the loop's carried pace).
+PassOrigin OriginOf(const Movie& movie, const PassBegin& begin) {
+    if (begin.start == PassStart::kSeek) {
+        const SeekPoint& point = SeekPointAt(begin.seekPoint);
+        const NextRecord record{point.record, begin.seekPoint * SeekInterval()};
+        return {record, point.block, ClockAt(movie, point.block), begin.seekPoint};
+    }
+    const PassClock clock = begin.start == PassStart::kLoop ? CarriedClock(movie) : ClockAt(movie, 0);
+    return {{movie.stream.firstRecord, 0}, 0, clock, 0};
+}
+
 // Stops whatever the last pass played and publishes the new pass in one go; the next v-blank
-// is its refresh 1. Called with interrupts masked; `drawn` is 0 or 1 (record 0 drawn).
-void StartPass(const Movie& movie, uint32_t drawn, uint32_t decodeCycles, PassStart start) {
+// is its refresh 1. Called with interrupts masked; `drawn` is 0 or 1 (the first record drawn).
+void StartPass(const Movie& movie, uint32_t drawn, uint32_t decodeCycles, const PassBegin& begin,
+               const PassOrigin& origin) {
     WaitForDisplayPeriod();
-    const PassClock clock = start == PassStart::kLoop ? CarriedClock(movie) : FreshClock(movie);
     sound::Stop();
     ClearSoundBuffers();
+    const uint32_t blocks = movie.stream.audioBlockCount;
+    const uint32_t blocksLeft = blocks > origin.block ? blocks - origin.block : 0;
+    const uint32_t firstRecord = origin.record.index;
+    const Restart restart = RestartAfter(origin.seekPoint);
     auto& status = kavroShared.status;
     status = {
         .passCount = status.passCount + 1,
         .refreshCount = 0,
-        .framesDue = clock.framesDue,
+        .framesDue = origin.clock.framesDue,
         .shownRecord = kNoRecord,
-        .audioBlocksLeft = movie.stream.audioBlockCount,
+        .audioBlocksLeft = blocksLeft,
         .fillingBuffer = 1,
         .lateFrames = 0,
-        .decodedRecord = drawn > 0 ? 0 : kNoRecord,
+        .decodedRecord = drawn > 0 ? firstRecord : kNoRecord,
         .decodeCycles = decodeCycles,
+        .firstRecord = firstRecord,
+        .paused = begin.paused,
     };
     gPass = {
         .running = true,
-        .soundOn = movie.stream.audioBlockCount > 0,
+        .soundOn = blocksLeft > 0,
         .keysChanged = false,
         .keys = static_cast<uint16_t>(hw::KEYINPUT & hw::kKeyMask),
-        .showFirstAtOnce = start == PassStart::kKeys,
+        .showFirstAtOnce = begin.start == PassStart::kKeys || begin.start == PassStart::kSeek,
+        .controls = movie.controls,
+        .pause = begin.paused ? kPaused : kPlaying,
+        .firstRecord = firstRecord,
         .frameStep = movie.stream.frameStep,
-        .soundStart = clock.soundStart,
-        .paceFraction = clock.paceFraction,
-        .framesDueBefore = clock.framesDue,
-        .adpcmNext = movie.stream.adpcm,
+        .soundStart = origin.clock.soundStart,
+        .paceFraction = origin.clock.paceFraction,
+        .framesDueBefore = origin.clock.framesDue,
+        .adpcmNext = movie.stream.adpcm + origin.block * kAdpcmBlockBytes,
+        .restartAt = restart.at,
+        .restartPoint = restart.point,
         .playingBuffer = 0,
         .adpcm = {},
         .frameCount = movie.stream.frameCount,
-        .framesDrawn = drawn,
-        .framesTaken = 0,
+        .framesDrawn = firstRecord + drawn,
+        .framesTaken = firstRecord,
         .copyCycles = 0,
     };
 }
 
-// Starts the next pass with the record 0 drawn already, or with record 0 to draw next.
+// Starts the next pass with record 0 drawn already, or with its first record to draw next.
 // Called with interrupts masked; returns with them enabled.
-NextRecord BeginPass(const Movie& movie, FirstRecord& first, PassStart start) {
-    StartPass(movie, first.drawn ? 1 : 0, first.decodeCycles, start);
+NextRecord BeginPass(const Movie& movie, FirstRecord& first, const PassBegin& begin) {
+    if (begin.start == PassStart::kSeek) {
+        first = {};
+    }
+    const PassOrigin origin = OriginOf(movie, begin);
+    StartPass(movie, first.drawn ? 1 : 0, first.decodeCycles, begin, origin);
     hw::UnmaskInterrupts();
+    if (movie.controls) {
+        NotePassBegun(begin);
+    }
     NextRecord next = first.next;
     if (!first.drawn) {
-        ResetPictures(movie);
-        next = {movie.stream.firstRecord, 0};
+        ResetPictures(movie, origin.record.index);
+        next = origin.record;
     }
     first = {};
     return next;
@@ -213,24 +260,39 @@ bool LastRecordTaken(const Movie& movie) {
     return movie.stream.frameCount > 0 && gPass.framesTaken >= movie.stream.frameCount;
 }
 
+// The first pass: at the place saved at the last power-off, paused, if the image has controls
+// and the SRAM holds one for this movie; else from record 0, drawn before the clock starts, so
+// that it is never late. Returns with interrupts enabled.
+NextRecord BeginFirstPass(const Movie& movie, FirstRecord& first) {
+    PassBegin begin{PassStart::kPowerOn};
+    if (!movie.controls || !SavedPlace(begin)) {
+        first = DrawFirstRecord(movie);
+    }
+    hw::MaskInterrupts();
+    return BeginPass(movie, first, begin);
+}
+
 }  // namespace
 
 void PlayMovie(const uint8_t* streamAddress) {
     const Movie movie = ReadMovie(streamAddress);
-    // Record 0 is drawn before the clock starts, so that it is never late.
-    FirstRecord first = DrawFirstRecord(movie);
-    hw::MaskInterrupts();
-    NextRecord next = BeginPass(movie, first, PassStart::kPowerOn);
+    FirstRecord first{};
+    NextRecord next = BeginFirstPass(movie, first);
 
     for (;;) {
         hw::MaskInterrupts();
         hw::BIOS_IRQ_FLAGS = 0;  // a v-blank handled from here on ends the wait below
         if (gPass.keysChanged) {
-            next = BeginPass(movie, first, PassStart::kKeys);
+            next = BeginPass(movie, first, {PassStart::kKeys});
+            continue;
+        }
+        PassBegin asked{PassStart::kSeek};
+        if (movie.controls && TakeControls(movie, asked)) {
+            next = BeginPass(movie, first, asked);
             continue;
         }
         if (HandOverDue(first)) {
-            next = BeginPass(movie, first, PassStart::kLoop);
+            next = BeginPass(movie, first, {PassStart::kLoop});
             continue;
         }
         // A record drawn after its v-blank began is shown if that v-blank still lasts.
@@ -238,6 +300,9 @@ void PlayMovie(const uint8_t* streamAddress) {
         const bool draw = MayDraw(next);
         const bool drawFirst = !draw && !first.drawn && LastRecordTaken(movie);
         hw::UnmaskInterrupts();
+        if (movie.controls) {
+            KeepUpControls(movie);
+        }
         if (drawFirst) {
             first = DrawFirstRecord(movie);
             continue;

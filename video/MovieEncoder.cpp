@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "format/MovieStream.h"
+#include "format/SeekPoints.h"
 
 std::atomic<int32_t> LastProgressSent{-1};
 
@@ -65,6 +66,10 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
     compressParams.lpbiPrev = &frameFormat;
     compressParams.lpPrev = nullptr;  // none yet: the first frame is intra
     return true;
+}
+
+uint32_t MovieEncoder::SeekInterval() const {
+    return seekSpacingRefreshes == 0 ? 0 : seek_points::SeekInterval(plan.frameStep, seekSpacingRefreshes);
 }
 
 const uint8_t* MovieEncoder::ScaleFrame(const uint8_t* frame) {

@@ -35,6 +35,9 @@ public:
                                      int32_t frameRateMode, int32_t preFilter, int32_t bitrate);
     // The AVI probe's result, used when the decoded format states no frame duration.
     void SetProbedRate(uint32_t rate, uint32_t scale);
+    // Seek points every `spacingRefreshes` display refreshes of movie (format/SeekPoints.h): an
+    // intra frame asked of the compressor, and the sound coder started afresh with it. 0: none.
+    void SetSeekPoints(uint32_t spacingRefreshes) { seekSpacingRefreshes = spacingRefreshes; }
 
     // Plans geometry, rate, budget and frame step for the decoded video format and allocates
     // the frame buffers. False when the format is unusable.
@@ -64,6 +67,8 @@ public:
     uint32_t FramesWritten() const { return framesWritten; }
     uint64_t BytesProduced() const { return bytesProduced; }
     std::span<const uint8_t> ScaledFrame() const { return scaledFrame; }
+    // Records from one seek point to the next, by the plan's frame step; 0 without seek points.
+    uint32_t SeekInterval() const;
 
 private:
     bool OpenCompressor();
@@ -92,6 +97,7 @@ private:
     uint32_t modeKeptCount = 0;   // frames the frame-rate mode kept; the refresh divisor thins them
     uint32_t framesWritten = 0;   // records in the stream: a frame that fails is not counted
     uint64_t bytesProduced = 0;   // whole compressed frames, headers included; 64 bits for long movies
+    uint32_t seekSpacingRefreshes = 0;
 
     AudioCapture audio;
 };

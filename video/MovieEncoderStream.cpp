@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "format/SeekPoints.h"
 #include "platform/ConvertNotify.h"
 #include "platform/RunState.h"
 #include "video/CinepakFrameCheck.h"
@@ -79,6 +80,7 @@ void MovieEncoder::EncodeFrame(const uint8_t* frame, int32_t length) {
 
     compressParams.lpInput = ScaleFrame(frame);
     compressParams.lFrameNum = int32_t(framesWritten);
+    compressParams.dwFlags = seek_points::IsSeekPoint(framesWritten, SeekInterval()) ? ICCOMPRESS_KEYFRAME : 0;
     compressParams.dwFrameSize = FrameBudget(plan, framesWritten, bytesProduced);
     if (WriteCompressedFrame()) {
         ++framesWritten;

@@ -60,6 +60,13 @@ inline constexpr uint16_t TM_START = 1 << 7;
 // Keys: 0 = pressed; bits 0..9 are the ten keys.
 inline constexpr Register<uint16_t, 0x04000130> KEYINPUT{};
 inline constexpr uint16_t kKeyMask = 0x03FF;
+inline constexpr uint16_t KEY_A = 1 << 0;
+inline constexpr uint16_t KEY_SELECT = 1 << 2;
+inline constexpr uint16_t KEY_START = 1 << 3;
+inline constexpr uint16_t KEY_RIGHT = 1 << 4;
+inline constexpr uint16_t KEY_LEFT = 1 << 5;
+inline constexpr uint16_t KEY_R = 1 << 8;
+inline constexpr uint16_t KEY_L = 1 << 9;
 
 // Interrupts and system control
 inline constexpr Register<uint16_t, 0x04000200> IE{};
@@ -76,6 +83,22 @@ inline constexpr Register<uint16_t, 0x03007FF8> BIOS_IRQ_FLAGS{};
 
 // Memory
 inline constexpr uintptr_t kVram = 0x06000000;
+// The cartridge's battery-backed SRAM, on an 8-bit bus: byte accesses only.
+inline constexpr uintptr_t kSram = 0x0E000000;
+
+inline uint8_t ReadSram(uint32_t offset) {
+    return *reinterpret_cast<volatile const uint8_t*>(kSram + offset);
+}
+
+inline void WriteSram(uint32_t offset, uint8_t value) {
+    *reinterpret_cast<volatile uint8_t*>(kSram + offset) = value;
+}
+
+// A byte of the cartridge read as it is now: for what image assembly may have written after
+// the link, which the compiler must not take from the program's own initial values.
+inline uint8_t ReadCartridgeByte(const void* address) {
+    return *static_cast<volatile const uint8_t*>(address);
+}
 
 }  // namespace hw
 

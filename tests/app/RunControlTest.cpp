@@ -23,7 +23,7 @@ namespace {
 
 // The controls a run locks, in the dialog's order.
 constexpr int kLockedControls[] = {kMovieFileEdit,  kBrowseMovieButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit,
-                                   kBitrateEdit,    kNoResizeRadio,     kKeepAspectRadio, kIgnoreAspectRadio, kManualSettingRadio,
+                                   kBitrateEdit,    kControlsCheck,     kNoResizeRadio,     kKeepAspectRadio, kIgnoreAspectRadio, kManualSettingRadio,
                                    kTrimmingList,   kTrimTopEdit,       kTrimBottomEdit,  kTrimLeftEdit,      kTrimRightEdit,
                                    kResizeCheck,    kWidthEdit,         kHeightEdit,      kFrameRateList,     kPreFilterList,
                                    kProcessButton};

@@ -1,0 +1,80 @@
+#pragma once
+// The options block: bytes of the player image, right behind the cartridge header, that image
+// assembly writes for each image as it writes the title field, to tell the player how the image
+// is laid out and which of its modes to run. The player takes the layout from here and never
+// from the stream, which has no signature that could tell one layout from another: with a block
+// it does not know (another magic or version, or a layout of a later player) it plays nothing.
+// Freestanding, like the rest of the contract; both sides are little-endian.
+#include <stddef.h>
+#include <stdint.h>
+
+#include "format/Cartridge.h"
+
+namespace player_options {
+
+// The first byte after the header: outside the bytes the header's complement covers, so that
+// writing the block leaves the complement as it is.
+inline constexpr uint32_t kOffset = cartridge::kHeaderBytes;
+inline constexpr uint8_t kVersion = 1;
+
+enum class ImageLayout : uint8_t {
+    // One movie stream from the first byte behind the player image.
+    kOneMovie = 0,
+    // Values above are kept for later layouts (several movies behind a menu, say), each with
+    // the meaning of layoutData that it gives; a player that does not know one plays nothing.
+};
+
+// The tag by which flash cartridges and emulators tell that a cartridge keeps battery-backed
+// SRAM: the save library's name, found anywhere in the image on a 4-byte boundary.
+inline constexpr char kSramTag[] = "SRAM_V113";
+inline constexpr uint32_t kSaveTagBytes = 12;
+
+struct PlayerOptions {
+    uint8_t magic[4];
+    uint8_t version;
+    uint8_t layout;              // ImageLayout
+    uint8_t controls;            // 0: a change of the keys restarts the movie; 1: pause, seek, resume
+    uint8_t reserved0;           // 0
+    uint16_t seekSpacingRefreshes;  // with controls: display refreshes between seek points; 0 without
+    uint16_t reserved1;          // 0
+    uint32_t layoutData[3];      // 0 for kOneMovie; room for what a later layout needs to find its parts
+    uint8_t saveTag[kSaveTagBytes];  // kSramTag (zero-padded) when the player keeps its place in SRAM, else 0
+};
+
+inline constexpr uint8_t kMagic[4] = {'K', 'V', 'O', 'P'};
+
+static_assert(sizeof(PlayerOptions) == 36 && offsetof(PlayerOptions, seekSpacingRefreshes) == 8);
+static_assert((kOffset + offsetof(PlayerOptions, saveTag)) % 4 == 0, "the tag is searched for on 4-byte boundaries");
+static_assert(sizeof(kSramTag) <= kSaveTagBytes);
+
+// The block of an image without controls: what the player image carries as built.
+constexpr PlayerOptions Off() {
+    PlayerOptions options{};
+    for (int i = 0; i < 4; ++i) options.magic[i] = kMagic[i];
+    options.version = kVersion;
+    options.layout = uint8_t(ImageLayout::kOneMovie);
+    return options;
+}
+
+// The block of an image with pause, seek and resume, seek points every `spacingRefreshes`.
+constexpr PlayerOptions WithControls(uint16_t spacingRefreshes) {
+    PlayerOptions options = Off();
+    options.controls = 1;
+    options.seekSpacingRefreshes = spacingRefreshes;
+    for (size_t i = 0; i + 1 < sizeof(kSramTag); ++i) options.saveTag[i] = uint8_t(kSramTag[i]);
+    return options;
+}
+
+// Whether this player understands the block: its magic, version and layout.
+constexpr bool Known(const PlayerOptions& options) {
+    for (int i = 0; i < 4; ++i)
+        if (options.magic[i] != kMagic[i]) return false;
+    return options.version == kVersion && options.layout == uint8_t(ImageLayout::kOneMovie);
+}
+
+// Whether the block asks for the controls with seek points to seek to.
+constexpr bool HasControls(const PlayerOptions& options) {
+    return options.controls == 1 && options.seekSpacingRefreshes > 0;
+}
+
+}  // namespace player_options
