@@ -77,4 +77,17 @@ constexpr bool HasControls(const PlayerOptions& options) {
     return options.controls == 1 && options.seekSpacingRefreshes > 0;
 }
 
+// The block of a player image (of at least kOffset + sizeof(PlayerOptions) bytes), and the
+// image with another block in its place.
+inline PlayerOptions Get(const uint8_t* image) {
+    PlayerOptions options;
+    auto* bytes = reinterpret_cast<uint8_t*>(&options);
+    for (size_t i = 0; i < sizeof options; ++i) bytes[i] = image[kOffset + i];
+    return options;
+}
+inline void Put(uint8_t* image, const PlayerOptions& options) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&options);
+    for (size_t i = 0; i < sizeof options; ++i) image[kOffset + i] = bytes[i];
+}
+
 }  // namespace player_options

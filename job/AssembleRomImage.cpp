@@ -87,15 +87,11 @@ bool WriteTitle(int fd, std::span<const uint8_t> player, const std::string& romN
 // The player image with the request's options block in place of its own; none when the player
 // carries no block this build knows, which could not be told what to do.
 std::optional<std::vector<uint8_t>> PlayerWithOptions(std::span<const uint8_t> player, const ConversionRequest& request) {
-    using player_options::kOffset;
-    using player_options::PlayerOptions;
-    if (player.size() < kOffset + sizeof(PlayerOptions)) return std::nullopt;
-    PlayerOptions own;
-    std::memcpy(&own, player.data() + kOffset, sizeof own);
-    if (!player_options::Known(own)) return std::nullopt;
+    if (player.size() < player_options::kOffset + sizeof(player_options::PlayerOptions) ||
+        !player_options::Known(player_options::Get(player.data())))
+        return std::nullopt;
     std::vector<uint8_t> image(player.begin(), player.end());
-    const PlayerOptions options = PlayerOptionsFor(request);
-    std::memcpy(image.data() + kOffset, &options, sizeof options);
+    player_options::Put(image.data(), PlayerOptionsFor(request));
     return image;
 }
 

@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 // flags.h first: the core's structures change shape with the build flags it records.
@@ -73,7 +74,7 @@ HandheldCore::HandheldCore(std::unique_ptr<State> state) : state_(std::move(stat
 
 HandheldCore::~HandheldCore() = default;
 
-HandheldCoreLoad HandheldCore::Load(std::span<const uint8_t> image) {
+HandheldCoreLoad HandheldCore::Load(std::span<const uint8_t> image, std::span<const uint8_t> saveMemory) {
     if (image.empty() || image.size() > kMaxImageBytes)
         return {nullptr, fmt::format("an image of {} bytes does not fit the cartridge space (1..{} bytes)",
                                      image.size(), kMaxImageBytes)};
@@ -99,6 +100,13 @@ HandheldCoreLoad HandheldCore::Load(std::span<const uint8_t> image) {
     if (!core->loadROM(core, file)) {  // on success the core owns the file
         file->close(file);
         return {nullptr, "the mGBA core refused the image"};
+    }
+    if (!saveMemory.empty()) {
+        VFile* save = VFileMemChunk(saveMemory.data(), saveMemory.size());
+        if (!save || !core->loadSave(core, save)) {  // on success the core owns the file
+            if (save) save->close(save);
+            return {nullptr, "the mGBA core refused the save memory"};
+        }
     }
     mCoreCallbacks callbacks{};
     callbacks.context = state.get();
@@ -180,4 +188,18 @@ void HandheldCore::PressKeys(uint32_t keys) {
 
 void HandheldCore::ReleaseKeys(uint32_t keys) {
     state_->core->clearKeys(state_->core.get(), keys);
+}
+
+void HandheldCore::Reset() {
+    mCore* core = state_->core.get();
+    core->reset(core);
+}
+
+std::vector<uint8_t> HandheldCore::SaveMemory() const {
+    mCore* core = state_->core.get();
+    void* bytes = nullptr;
+    const size_t size = core->savedataClone(core, &bytes);
+    std::vector<uint8_t> memory(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + size);
+    free(bytes);
+    return memory;
 }

@@ -38,7 +38,9 @@ class HandheldCore {
 public:
     // Starts a core on a copy of `image`, as at power-on, with fixed settings (no BIOS file,
     // no idle-loop skipping, full sound volume) that no user configuration file can change.
-    static HandheldCoreLoad Load(std::span<const uint8_t> image);
+    // `saveMemory` is what the cartridge's battery-backed memory holds, as from a save file
+    // (none: blank).
+    static HandheldCoreLoad Load(std::span<const uint8_t> image, std::span<const uint8_t> saveMemory = {});
     ~HandheldCore();
     HandheldCore(const HandheldCore&) = delete;
     HandheldCore& operator=(const HandheldCore&) = delete;
@@ -68,6 +70,12 @@ public:
     // Keys held down from now on (HandheldKey bits), until released.
     void PressKeys(uint32_t keys);
     void ReleaseKeys(uint32_t keys);
+
+    // The reset button: the program starts again from power-on; the cartridge's battery-backed
+    // memory keeps what it holds.
+    void Reset();
+    // The cartridge's battery-backed memory; empty until the program has used it.
+    std::vector<uint8_t> SaveMemory() const;
 
 private:
     struct State;

@@ -25,7 +25,7 @@ void Check(long result, const char* message) {
 }  // namespace
 
 std::vector<FrameRecord> EncodeWithOurCinepak(std::span<const std::vector<uint8_t>> pictures, int width, int height,
-                                              uint32_t frameBytes) {
+                                              uint32_t frameBytes, uint32_t keyInterval) {
     InstallCinepakCompressor();
     BitmapInfoHeader input;
     input.biWidth = width;
@@ -51,6 +51,7 @@ std::vector<FrameRecord> EncodeWithOurCinepak(std::span<const std::vector<uint8_
         params.lpbiInput = &input;
         params.lpInput = picture.data();
         params.lFrameNum = int32_t(i);
+        params.dwFlags = keyInterval != 0 && i % keyInterval == 0 ? ICCOMPRESS_KEYFRAME : 0;
         params.dwFrameSize = frameBytes;
         params.dwQuality = quality;
         params.lpbiPrev = &input;

@@ -6,7 +6,8 @@
 #include "preview/PlayerProbe.h"
 #include "tests/player/TestCartridge.h"
 
-PlayerRun::PlayerRun(std::span<const uint8_t> image) : core_(StartCore(image)) {}
+PlayerRun::PlayerRun(std::span<const uint8_t> image, std::span<const uint8_t> saveMemory)
+    : core_(StartCore(image, saveMemory)) {}
 
 const player_layout::PlayerStatus& PlayerRun::Refresh() {
     core_->RunRefreshes(1);
@@ -22,6 +23,14 @@ bool PlayerRun::RunUntil(const std::function<bool(const player_layout::PlayerSta
 
 bool PlayerRun::RunUntilPass(uint32_t pass, uint32_t limit) {
     return RunUntil([pass](const player_layout::PlayerStatus& status) { return status.passCount >= pass; }, limit);
+}
+
+bool PlayerRun::Reset(uint32_t limit) {
+    core_->Reset();
+    // Start-up clears the status block within the first refresh, so that the one after it is
+    // not the last run's.
+    Refresh();
+    return RunUntilPass(1, limit);
 }
 
 std::vector<uint16_t> ExpectedScreen(std::span<const uint8_t> rgb, int width, int height) {

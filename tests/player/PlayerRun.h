@@ -13,7 +13,8 @@
 
 class PlayerRun {
 public:
-    explicit PlayerRun(std::span<const uint8_t> image);
+    // The core runs `image` from power-on, with `saveMemory` in its SRAM (none: blank).
+    explicit PlayerRun(std::span<const uint8_t> image, std::span<const uint8_t> saveMemory = {});
 
     bool Started() const { return core_ != nullptr; }
     HandheldCore& core() { return *core_; }
@@ -26,6 +27,9 @@ public:
     bool RunUntil(const std::function<bool(const player_layout::PlayerStatus&)>& done, uint32_t limit);
     // Refreshes until the status shows pass `pass` (1 = the first).
     bool RunUntilPass(uint32_t pass, uint32_t limit = 600);
+    // Presses the reset button and refreshes until the player has begun its first pass again;
+    // false if it does not within `limit` refreshes.
+    bool Reset(uint32_t limit = 100);
 
 private:
     std::unique_ptr<HandheldCore> core_;

@@ -58,20 +58,21 @@ std::vector<uint8_t> WriteMovieStream(const TestMovie& movie) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream) {
+std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream, const player_options::PlayerOptions& options) {
     const std::span<const uint8_t> player = PlayerRom();
     std::vector<uint8_t> image(player.begin(), player.end());
+    player_options::Put(image.data(), options);
     image.insert(image.end(), stream.begin(), stream.end());
     return image;
 }
 
-std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image) {
-    HandheldCoreLoad load = HandheldCore::Load(image);
+std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image, std::span<const uint8_t> saveMemory) {
+    HandheldCoreLoad load = HandheldCore::Load(image, saveMemory);
     if (!load.core) throw std::runtime_error("the core refused the image: " + load.error);
     return std::move(load.core);
 }
 
-std::vector<uint8_t> ToneAdpcm(uint32_t blocks) {
+std::vector<int16_t> ToneSamples(uint32_t blocks) {
     // 187.5 Hz and 1312.5 Hz at 21024 Hz: loud, slow enough to survive the core's output
     // filtering, and never periodic within a refresh.
     std::vector<int16_t> samples(size_t(blocks) * kAdpcmBlockSamples);
@@ -80,6 +81,11 @@ std::vector<uint8_t> ToneAdpcm(uint32_t blocks) {
         samples[i] = int16_t(14000 * std::sin(2 * std::numbers::pi * 187.5 * t) +
                              9000 * std::sin(2 * std::numbers::pi * 1312.5 * t));
     }
+    return samples;
+}
+
+std::vector<uint8_t> ToneAdpcm(uint32_t blocks) {
+    const std::vector<int16_t> samples = ToneSamples(blocks);
     AdpcmEncoder encoder;
     std::vector<uint8_t> bytes(samples.size() / 2);
     for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = encoder.EncodeAdpcmPair(samples[2 * k], samples[2 * k + 1]);

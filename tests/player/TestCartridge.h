@@ -6,6 +6,7 @@
 #include <span>
 #include <vector>
 
+#include "format/PlayerOptions.h"
 #include "preview/HandheldCore.h"
 #include "tests/player/FrameRecord.h"
 
@@ -23,11 +24,15 @@ std::span<const uint8_t> PlayerRom();
 // The stream file as the movie encoder finishes it: header, records, audio block, frame count.
 std::vector<uint8_t> WriteMovieStream(const TestMovie& movie);
 
-// The player followed directly by `stream`.
-std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream);
+// The player followed directly by `stream`, with the options block `options` (the player's own,
+// without controls, by default), as image assembly writes it.
+std::vector<uint8_t> CartridgeImage(std::span<const uint8_t> stream,
+                                    const player_options::PlayerOptions& options = player_options::Off());
 
-// A core running `image` from power-on.
-std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image);
+// A core running `image` from power-on, its SRAM holding `saveMemory` (none: blank).
+std::unique_ptr<HandheldCore> StartCore(std::span<const uint8_t> image, std::span<const uint8_t> saveMemory = {});
 
-// ADPCM bytes of `blocks` refreshes of a two-tone sound, coded by the audio encoder.
+// `blocks` refreshes of a two-tone sound at 21024 Hz, and its ADPCM bytes as the audio encoder
+// codes them.
+std::vector<int16_t> ToneSamples(uint32_t blocks);
 std::vector<uint8_t> ToneAdpcm(uint32_t blocks);
