@@ -10,6 +10,7 @@
 #include "cli/ImageFile.h"
 #include "cli/StreamSummary.h"
 #include "format/Cartridge.h"
+#include "format/PlayerOptions.h"
 #include "job/CartridgeHeader.h"
 #include "video/MovieStreamReader.h"
 
@@ -17,16 +18,44 @@ namespace {
 
 using cartridge::kMaxImageBytes;
 
+// The options block behind the header, as the player reads it.
+struct OptionsCheck {
+    bool known = false;     // a block this player understands; without one it plays nothing
+    bool controls = false;  // pause, seek and resume, with seek points
+    uint32_t seekSpacingRefreshes = 0;
+    bool sram = false;  // the image declares battery-backed SRAM
+    std::string error;
+};
+
+OptionsCheck CheckOptions(std::span<const uint8_t> image) {
+    OptionsCheck check;
+    if (image.size() < player_options::kOffset + sizeof(player_options::PlayerOptions)) {
+        check.error = "the image is too short to hold the options block behind the cartridge header";
+        return check;
+    }
+    const player_options::PlayerOptions options = player_options::Get(image.data());
+    check.known = player_options::Known(options);
+    check.controls = player_options::HasControls(options);
+    check.seekSpacingRefreshes = options.seekSpacingRefreshes;
+    check.sram = player_options::DeclaresSram(options);
+    if (!check.known)
+        check.error = fmt::format("the options block behind the cartridge header (offset 0x{:X}) is not one this "
+                                  "player knows, so it would play nothing",
+                                  player_options::kOffset);
+    return check;
+}
+
 struct Inspection {
     std::string path;
     size_t imageBytes = 0;
     StreamLocation location;
     CartridgeHeaderCheck header;
+    OptionsCheck options;
     MovieStreamCheck stream;
     StreamSummary summary;
     std::string sizeError;
 
-    bool Damaged() const { return !header.error.empty() || !stream.ok || !sizeError.empty(); }
+    bool Damaged() const { return !header.error.empty() || !options.error.empty() || !stream.ok || !sizeError.empty(); }
 };
 
 nlohmann::json StatsJson(const RecordSizeStats& stats) {
@@ -37,7 +66,7 @@ nlohmann::json StatsJson(const RecordSizeStats& stats) {
 nlohmann::json InspectionJson(const Inspection& in) {
     const MovieStreamInfo& info = in.stream.info;
     nlohmann::json errors = nlohmann::json::array();
-    for (const std::string* error : {&in.sizeError, &in.header.error, &in.stream.error})
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error})
         if (!error->empty()) errors.push_back(*error);
     return {
         {"image", in.path},
@@ -52,6 +81,11 @@ nlohmann::json InspectionJson(const Inspection& in) {
           {"logoOk", in.header.logoOk},
           {"fixedByteOk", in.header.fixedByteOk},
           {"complementOk", in.header.complementOk}}},
+        {"options",
+         {{"known", in.options.known},
+          {"controls", in.options.controls},
+          {"seekSpacingRefreshes", in.options.seekSpacingRefreshes},
+          {"sram", in.options.sram}}},
         {"frameCount", info.frameCount},
         {"frameStep", info.frameStep},
         {"framesPerSecond", in.summary.framesPerSecond},
@@ -73,6 +107,13 @@ std::string StatsText(const RecordSizeStats& stats) {
                        stats.medianBytes, stats.maxBytes, stats.totalBytes);
 }
 
+std::string OptionsText(const OptionsCheck& options) {
+    if (!options.known) return "UNKNOWN";
+    if (!options.controls) return "controls off (any key restarts)";
+    return fmt::format("controls on (pause, seek, resume), seek points every {} refreshes, battery-backed SRAM {}",
+                       options.seekSpacingRefreshes, options.sram ? "declared" : "NOT declared");
+}
+
 void PrintInspection(const Inspection& in) {
     const MovieStreamInfo& info = in.stream.info;
     const CartridgeHeaderCheck& h = in.header;
@@ -82,6 +123,7 @@ void PrintInspection(const Inspection& in) {
                              cartridge::kBaseAddress + in.location.offset, in.location.source)
               << fmt::format("header          title \"{}\", entry {}, logo {}, 0x96 {}, complement {}\n", h.title,
                              okText(h.entryIsBranch), okText(h.logoOk), okText(h.fixedByteOk), okText(h.complementOk))
+              << fmt::format("options         {}\n", OptionsText(in.options))
               << fmt::format("frames          {}, frame step {} ({:.3f} fps), {} x {}\n", info.frameCount,
                              info.frameStep, in.summary.framesPerSecond, info.width, info.height)
               << fmt::format("records         {}\n", StatsText(in.summary.all))
@@ -92,7 +134,7 @@ void PrintInspection(const Inspection& in) {
     else
         std::cout << "audio           none\n";
     std::cout << fmt::format("movie           {:.3f} s\n", in.summary.movieSeconds);
-    for (const std::string* error : {&in.sizeError, &in.header.error, &in.stream.error})
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error})
         if (!error->empty()) std::cout << "DAMAGED         " << *error << "\n";
     if (!in.Damaged()) std::cout << "checks          all passed\n";
 }
@@ -121,6 +163,7 @@ public:
             in.sizeError = fmt::format("the image's {} bytes exceed the {}-byte cartridge space", file.bytes.size(),
                                        kMaxImageBytes);
         in.header = CheckCartridgeHeader(file.bytes);
+        in.options = CheckOptions(file.bytes);
         in.stream = ReadMovieStream(file.bytes, in.location.offset);
         in.summary = SummarizeStream(in.stream.info);
         if (json_)

@@ -77,6 +77,16 @@ constexpr bool HasControls(const PlayerOptions& options) {
     return options.controls == 1 && options.seekSpacingRefreshes > 0;
 }
 
+// Whether the block carries the tag that makes flash cartridges and emulators give the image
+// battery-backed SRAM.
+constexpr bool DeclaresSram(const PlayerOptions& options) {
+    for (size_t i = 0; i < kSaveTagBytes; ++i)
+        if (options.saveTag[i] != (i + 1 < sizeof(kSramTag) ? uint8_t(kSramTag[i]) : 0)) return false;
+    return true;
+}
+
+static_assert(!DeclaresSram(Off()) && DeclaresSram(WithControls(1)) && Known(WithControls(1)));
+
 // The block of a player image (of at least kOffset + sizeof(PlayerOptions) bytes), and the
 // image with another block in its place.
 inline PlayerOptions Get(const uint8_t* image) {

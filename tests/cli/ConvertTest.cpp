@@ -15,8 +15,15 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "audio/AdpcmDecoder.h"
+#include "format/CartridgeImage.h"
+#include "format/MovieStream.h"
+#include "format/PlayerOptions.h"
 #include "tests/cli/CliRun.h"
+#include "tests/player/CinepakOracle.h"
+#include "tests/player/TestCartridge.h"
 #include "tests/source/FixtureMovies.h"
+#include "video/MovieStreamReader.h"
 
 namespace {
 
@@ -93,6 +100,115 @@ TEST_F(Convert, FrameRateBitrateFilterAndNameReachTheImage) {
     ConvertJson({"--rom-name", "moviE"});
     const std::vector<uint8_t> image = Image();
     EXPECT_EQ(std::string(image.begin() + 160, image.begin() + 166), std::string("MOVIE\0", 6));
+}
+
+// A frame record of a stream inside `image`, as the stream writer took it.
+FrameRecord RecordOf(const std::vector<uint8_t>& image, size_t streamOffset, const MovieStreamRecord& record) {
+    const auto first = image.begin() + ptrdiff_t(streamOffset + record.offset + movie_stream::kRecordHeaderBytes);
+    return {record.stripId, std::vector<uint8_t>(first, image.begin() + ptrdiff_t(streamOffset + record.offset + record.length))};
+}
+
+// The sound of `adpcm` as a player decodes it, its decoder started afresh at each block of
+// `restarts`.
+std::vector<int8_t> DecodeAfresh(std::span<const uint8_t> adpcm, std::vector<size_t> restarts) {
+    restarts.push_back(adpcm.size() / kAdpcmBlockBytes);
+    std::vector<int8_t> sound;
+    size_t first = 0;
+    for (const size_t restart : restarts) {
+        const std::vector<int8_t> piece = DecodeAdpcmBlock(adpcm.subspan(first * kAdpcmBlockBytes, (restart - first) * kAdpcmBlockBytes));
+        sound.insert(sound.end(), piece.begin(), piece.end());
+        first = restart;
+    }
+    return sound;
+}
+
+// The mean of |a - b| over blocks `first` .. `end` - 1.
+double MeanDistance(const std::vector<int8_t>& a, const std::vector<int8_t>& b, size_t first, size_t end) {
+    double sum = 0;
+    for (size_t i = first * kAdpcmBlockSamples; i < end * kAdpcmBlockSamples; ++i) sum += std::abs(a[i] - b[i]);
+    return sum / double((end - first) * kAdpcmBlockSamples);
+}
+
+// With --controls a 5-second movie at 12.5 frames a second gets a seek point every 25 records
+// (2 seconds): FFmpeg decodes each seek point's picture from that record on as it does through
+// the movie, and the sound coder starts afresh at the block that plays with it (2 s x 59.727 =
+// block 119, 4 s = block 238). Without it the image is the player's own but for title and
+// complement, its options block says "off", and its stream is the one --controls makes up to
+// the first seek point.
+TEST_F(Convert, ControlsMakeSeekPointsThatDecodeAloneAndWithoutThemNothingChanges) {
+    const std::string movie = Movie(125);
+    const auto convert = [&](const std::string& output, std::vector<std::string> options) {
+        std::vector<std::string> arguments{"convert", movie, output, "--force"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const CliResult result = RunCli(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        const CliResult inspected = RunCli({"inspect", output, "--json"});
+        EXPECT_EQ(inspected.exitCode, 0) << inspected.out;
+        std::ifstream in(output, std::ios::binary);
+        return std::pair(std::vector<uint8_t>{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()},
+                         json::parse(inspected.out));
+    };
+    const auto [off, offReport] = convert((scratch.Path() / "off.gba").string(), {});
+    const auto [on, onReport] = convert((scratch.Path() / "on.gba").string(), {"--controls"});
+    EXPECT_EQ(offReport["options"], (json{{"known", true}, {"controls", false}, {"seekSpacingRefreshes", 0}, {"sram", false}}));
+    EXPECT_EQ(onReport["options"], (json{{"known", true}, {"controls", true}, {"seekSpacingRefreshes", 119}, {"sram", true}}));
+    EXPECT_TRUE(onReport["header"]["complementOk"].get<bool>());
+
+    const std::span<const uint8_t> player = PlayerRom();
+    ASSERT_GT(off.size(), player.size());
+    for (uint32_t i = 0; i < player.size(); ++i) {
+        if (!cartridge_image::IsAssembled(i)) {
+            ASSERT_EQ(off[i], player[i]) << "player byte " << i;
+        }
+    }
+    EXPECT_TRUE(std::equal(player.begin() + player_options::kOffset,
+                           player.begin() + player_options::kOffset + sizeof(player_options::PlayerOptions),
+                           off.begin() + player_options::kOffset))
+        << "the options block of an image without controls is the player's own";
+    const MovieStreamCheck offStream = ReadMovieStream(off, player.size());
+    const MovieStreamCheck onStream = ReadMovieStream(on, player.size());
+    ASSERT_TRUE(offStream.ok && onStream.ok);
+    ASSERT_EQ(onStream.info.frameCount, 62u);
+    ASSERT_EQ(offStream.info.frameCount, 62u);
+    const size_t firstSeekPoint = onStream.info.records[25].offset;
+    EXPECT_TRUE(std::equal(off.begin() + ptrdiff_t(player.size()), off.begin() + ptrdiff_t(player.size() + firstSeekPoint),
+                           on.begin() + ptrdiff_t(player.size())));
+    EXPECT_NE(offStream.info.records[25].stripId, 0x1000) << "the movie has no intra frame of its own there";
+
+    CinepakOracle through(onStream.info.width, onStream.info.height);
+    for (uint32_t k = 0; k < onStream.info.frameCount; ++k) {
+        const FrameRecord record = RecordOf(on, player.size(), onStream.info.records[k]);
+        EXPECT_EQ(record.stripId == 0x1000, k % 25 == 0) << "record " << k;
+        const std::vector<uint8_t> picture = through.Decode(record);
+        if (k % 25 != 0) continue;
+        CinepakOracle fresh(onStream.info.width, onStream.info.height);
+        EXPECT_EQ(fresh.Decode(record), picture) << "seek point " << k;
+    }
+
+    // The sound coder starts afresh at the blocks that play with the seek points and nowhere
+    // else: decoded as the player decodes it, afresh there, the sound is the one without seek
+    // points (blocks up to 119 byte for byte), while a decoder that carries its state into such a
+    // block is far off in it.
+    const auto adpcm = [&](const std::vector<uint8_t>& image, const MovieStreamInfo& info) {
+        return std::span<const uint8_t>(image.data() + player.size() + info.audioDataOffset,
+                                        size_t(info.audioBlockCount) * kAdpcmBlockBytes);
+    };
+    const std::span<const uint8_t> onSound = adpcm(on, onStream.info);
+    const std::span<const uint8_t> offSound = adpcm(off, offStream.info);
+    ASSERT_EQ(onSound.size(), offSound.size());
+    const size_t blocks = onSound.size() / kAdpcmBlockBytes;
+    ASSERT_GT(blocks, 290u);
+    EXPECT_TRUE(std::equal(offSound.begin(), offSound.begin() + 119 * kAdpcmBlockBytes, onSound.begin()));
+    const std::vector<int8_t> without = DecodeAdpcmBlock(offSound);
+    const std::vector<int8_t> played = DecodeAfresh(onSound, {119, 238});
+    const std::vector<int8_t> carried = DecodeAdpcmBlock(onSound);
+    EXPECT_LT(MeanDistance(played, without, 0, blocks), 0.05);
+    for (const size_t block : {119, 238}) {
+        std::printf("block %zu, mean distance from the sound without seek points: decoded afresh %.2f, carried on %.2f\n",
+                    block, MeanDistance(played, without, block, block + 1), MeanDistance(carried, without, block, block + 1));
+        EXPECT_LT(MeanDistance(played, without, block, block + 1), 2.0) << "block " << block;
+        EXPECT_GT(MeanDistance(carried, without, block, block + 1), 10.0) << "block " << block;
+    }
 }
 
 TEST_F(Convert, UsageErrorsExitTwoAndTouchNothing) {
