@@ -1,6 +1,7 @@
 // The player's worst case on the handheld's own timing, counted in emulated CPU cycles:
 // 240 x 160 at 30 frames per second of noise, 300 frames. Prints how many frames came late
-// and the decode cycles per frame as a fraction of one refresh (280,896 cycles).
+// and the decode cycles per frame as a fraction of one refresh (280,896 cycles), with and
+// without the controls.
 #include <algorithm>
 #include <cstdio>
 #include <set>
@@ -9,6 +10,8 @@
 
 #include "format/Cinepak.h"
 #include "format/Handheld.h"
+#include "format/PlayerOptions.h"
+#include "format/SeekPoints.h"
 #include "tests/player/OurCinepakRecords.h"
 #include "tests/player/PlayerRun.h"
 #include "tests/player/StripBuilder.h"
@@ -32,11 +35,11 @@ struct Figures {
     uint64_t streamBytes = 0;
 };
 
-Figures Measure(const TestMovie& movie) {
+Figures Measure(const TestMovie& movie, const player_options::PlayerOptions& options = player_options::Off()) {
     Figures figures;
     const std::vector<uint8_t> stream = WriteMovieStream(movie);
     figures.streamBytes = stream.size();
-    PlayerRun run(CartridgeImage(stream));
+    PlayerRun run(CartridgeImage(stream, options));
     if (!run.RunUntilPass(1)) throw std::runtime_error("the player never started a pass");
     uint32_t lastDecoded = kNoRecord;
     std::set<uint32_t> late;
@@ -127,6 +130,9 @@ int main() {
                     kFrames);
         const TestMovie mostWork = Movie(MostWorkRecords());
         Print("full codebooks and all-V4 blocks in every record (decode upper bound)", mostWork, Measure(mostWork));
+        // Every record is intra, so every 60th is a seek point the player keeps in SRAM as it passes.
+        Print("the same with the controls on (seek points every 2 s)", mostWork,
+              Measure(mostWork, player_options::WithControls(seek_points::kSpacingRefreshes)));
         const TestMovie noise = Movie(EncodedNoise());
         Print("noise at 500 KB/s, our Cinepak compressor", noise, Measure(noise));
     } catch (const std::exception& e) {
