@@ -52,9 +52,7 @@ struct Setting {
     SettingRange range;                              // Number: its values; Text: 0 .. its bytes
     std::optional<SettingRange> commandLineRange;    // kavro-cli's wider range; none: the same
     TextRule textRule = TextRule::Path;
-    // Choice: in index order. Number: the values the dialog's list offers, the name the value
-    // in decimal (the command line takes any value of the range).
-    std::span<const SettingChoice> choices;
+    std::span<const SettingChoice> choices;  // Choice, in index order
     std::string_view option;  // kavro-cli's option, without "--"; empty: none, or one kavro-cli spells itself
     std::string_view help;    // kavro-cli's words for it; the range, choices and default are added
 };
