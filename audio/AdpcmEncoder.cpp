@@ -17,7 +17,9 @@ uint8_t MagnitudeOf(int32_t quotient) {
     return uint8_t(quotient <= 0 ? 0 : std::min((quotient - 1) >> 1, 7));
 }
 
-uint32_t AudioBlockCountFor(size_t sampleCount, uint32_t framesWritten, uint32_t frameStep) {
+}  // namespace
+
+uint32_t AudioBlockCountFor(uint64_t sampleCount, uint32_t framesWritten, uint32_t frameStep) {
     const uint64_t forSound = (uint64_t(sampleCount) + kAdpcmBlockSamples - 1) / kAdpcmBlockSamples;
     // Display refreshes that framesWritten + 1 movie frames last. The plan never yields a step of 0;
     // were one to arrive, the pictures would never advance and give the sound no length of their own.
@@ -27,8 +29,6 @@ uint32_t AudioBlockCountFor(size_t sampleCount, uint32_t framesWritten, uint32_t
         throw std::length_error(fmt::format("{} audio blocks do not fit the stream's 32-bit count", count));
     return uint32_t(count);
 }
-
-}  // namespace
 
 uint8_t AdpcmEncoder::EncodeAdpcmSample(int16_t sample) {
     int32_t difference = (sample >> 6) - state.predictor;

@@ -27,6 +27,10 @@ enum class AdpcmCoder : uint8_t {
     SearchAhead,  // codes chosen by looking ahead for the least error in what is played ("高音質")
 };
 
+// The 176-byte blocks of an audio block for `sampleCount` samples and framesWritten + 1 movie
+// frames at frameStep, whichever lasts longer. Throws std::length_error beyond 32 bits.
+uint32_t AudioBlockCountFor(uint64_t sampleCount, uint32_t framesWritten, uint32_t frameStep);
+
 // Codes all samples, then coded silence up to the length of framesWritten + 1 movie frames
 // at frameStep (16.16 movie frames per display refresh). A frameStep of 0 adds no length.
 // With a `seekInterval` (records between seek points, format/SeekPoints.h), the coder starts

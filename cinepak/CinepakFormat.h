@@ -64,4 +64,12 @@ constexpr uint32_t WorstFrameBytes(int width, int height) {
 }
 static_assert(WorstFrameBytes(kMaxWidth, kMaxHeight) <= movie_stream::kMaxFrameBytes);
 
+// The smallest frame the compressor can produce for a picture of this size: an inter frame that
+// skips every block. No budget below it can be kept.
+constexpr uint32_t SmallestFrameBytes(int width, int height) {
+    const uint32_t blocks = uint32_t(width / 4) * uint32_t(height / 4);
+    const uint32_t vectors = VectorChunkBytes(ChunkId::VectorsInter, blocks, 0, 0);
+    return kFrameHeaderBytes + kStripHeaderBytes + vectors + StripPadding(kStripHeaderBytes + vectors);
+}
+
 }  // namespace cinepak

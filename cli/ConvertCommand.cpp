@@ -15,6 +15,7 @@
 #include "cli/InterruptSignal.h"
 #include "cli/ProgressPrinter.h"
 #include "cli/StreamSummary.h"
+#include "job/CartridgeFit.h"
 #include "job/Completion.h"
 #include "job/ConversionWorker.h"
 #include "platform/AbortEvent.h"
@@ -72,7 +73,7 @@ RunOutcome RunConversion(ConversionRequest& request, bool nice) {
     return {*completion, AbortRequested.load()};
 }
 
-nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outcome) {
+nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outcome, const FitReport& fit) {
     nlohmann::json summary = {{"movie", request.moviePath},     {"output", request.outputPath},
                               {"completionCode", outcome.completionCode}, {"aborted", outcome.aborted},
                               {"ok", outcome.completionCode == 0 && !outcome.aborted}};
@@ -94,6 +95,12 @@ nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outco
     summary["movieSeconds"] = figures.movieSeconds;
     summary["audioBlocks"] = stream.info.audioBlockCount;
     summary["streamOk"] = stream.ok;
+    if (request.fitBytes > 0)
+        summary["fit"] = {{"sizeBytes", fit.sizeBytes},
+                          {"bitrate", fit.bytesPerSecond / 1024.0},
+                          {"bytesPerSecond", fit.bytesPerSecond},
+                          {"fill", double(fit.imageBytes) / double(fit.sizeBytes)},
+                          {"passes", fit.passes}};
     return summary;
 }
 
@@ -118,15 +125,23 @@ public:
             return kExitUsage;
         }
         request.abortEvent = &abortEvent;
+        FitReport fit;
+        request.fitReport = &fit;
         const RunOutcome outcome = RunConversion(request, nice_);
         const CompletionReport report = DescribeCompletion(outcome.completionCode, outcome.aborted, ErrorDetail);
         if (json_)
-            std::cout << Summary(request, outcome).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+            std::cout << Summary(request, outcome, fit).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         if (!report.text.empty()) {
             std::cerr << report.text << "\n";
             return kExitDamaged;
         }
-        if (!json_) std::cerr << "wrote " << request.outputPath << "\n";
+        if (json_) return kExitOk;
+        std::cerr << "wrote " << request.outputPath;
+        if (request.fitBytes > 0)
+            std::cerr << fmt::format(": {} bytes, {:.1f} % of {} at {:.2f} KB/s ({} {})", fit.imageBytes,
+                                     100.0 * double(fit.imageBytes) / double(fit.sizeBytes), SizeName(fit.sizeBytes),
+                                     fit.bytesPerSecond / 1024.0, fit.passes, fit.passes == 1 ? "pass" : "passes");
+        std::cerr << "\n";
         return kExitOk;
     }
 

@@ -67,11 +67,21 @@ std::optional<std::string> StoreEach(std::span<const std::string_view> settings,
     return std::nullopt;
 }
 
+// The bytes of a size given as a count of MiB ("4M") or of bytes, in decimal; none when it is
+// neither.
+std::optional<std::string> FitBytesText(std::string_view text) {
+    const bool mebibytes = !text.empty() && (text.back() == 'M' || text.back() == 'm');
+    if (mebibytes) text.remove_suffix(1);
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
+    return std::to_string(std::stoll(std::string(text)) << (mebibytes ? 20 : 0));
+}
+
 }  // namespace
 
-ConvertOptions::ConvertOptions(CLI::App& command) {
+ConvertOptions::ConvertOptions(CLI::App& command, bool writesOutput) {
     command.add_option("movie", movie, Help(SettingNamed("moviePath")))->required();
-    command.add_option("output", output, Help(SettingNamed("outputPath")))->required();
+    if (writesOutput) command.add_option("output", output, Help(SettingNamed("outputPath")))->required();
     for (const Setting& setting : ConversionSettings()) {
         if (setting.option.empty()) continue;
         if (setting.kind == SettingKind::Flag) {
@@ -90,6 +100,9 @@ ConvertOptions::ConvertOptions(CLI::App& command) {
                        fmt::format("Manual picture: WxH, multiples of 4 with W in {} and H in {}, or auto",
                                    RangeText(RangeFor(SettingNamed("width"), SettingSource::CommandLine)),
                                    RangeText(RangeFor(SettingNamed("height"), SettingSource::CommandLine))));
+    command.add_option("--fit", fit,
+                       "Choose the bitrate so that the whole image is at most SIZE and fills at least 95 % of it "
+                       "(up to 500 KB/s): 4M, 8M, 16M, 32M (MiB) or bytes, at most 32M");
 }
 
 bool ConvertOptions::Given(std::string_view setting) const {
@@ -99,7 +112,8 @@ bool ConvertOptions::Given(std::string_view setting) const {
 
 std::optional<std::string> ConvertOptions::BuildRequest(ConversionRequest& request) const {
     if (auto fault = Store("moviePath", movie, "movie", request)) return fault;
-    if (auto fault = Store("outputPath", std::filesystem::absolute(output).string(), "output", request)) return fault;
+    if (!output.empty())
+        if (auto fault = Store("outputPath", std::filesystem::absolute(output).string(), "output", request)) return fault;
 
     const bool manualGiven = Given("trimMode") || trims || size;
     request.pictureMode = manualGiven ? kManualPicture : 0;
@@ -129,7 +143,13 @@ std::optional<std::string> ConvertOptions::BuildRequest(ConversionRequest& reque
         if (auto fault = StoreEach(kSizeSettings, *pieces, "--size", request)) return fault;
         request.autoSize = 0;
     }
+    if (fit) {
+        const std::optional<std::string> bytes = FitBytesText(*fit);
+        if (!bytes) return fmt::format("--fit takes 4M, 8M, 16M, 32M or a byte count, not \"{}\"", *fit);
+        if (auto fault = Store("fitBytes", *bytes, "--fit", request)) return fault;
+    }
     ApplyTrimmingRule(request);
     if (auto fault = CheckManualSize(request)) return fmt::format("--size: {}", *fault);
+    if (auto fault = CheckMovieSpan(request)) return fmt::format("--end: {}", *fault);
     return std::nullopt;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// The settings of kavro-cli convert: the movie and the output, an option for every setting
-// whose row names one, and the two options kavro-cli spells itself, --trim L,T,R,B and
-// --size WxH|auto. Every value goes through the settings model (job/ConversionSettings.h), so
+// The settings of kavro-cli convert (and plan): the movie and the output, an option for every
+// setting whose row names one, and the options kavro-cli spells itself, --trim L,T,R,B,
+// --size WxH|auto and --fit SIZE. Every value goes through the settings model (job/ConversionSettings.h), so
 // the command line and the dialog accept the same values, except where a row gives the
 // command line a wider range (and its help says so).
 #include <map>
@@ -17,9 +17,9 @@ class App;
 
 class ConvertOptions {
 public:
-    // Adds the operands and the options to the convert command, which keeps references to
-    // this object's members: it stays where it is.
-    explicit ConvertOptions(CLI::App& command);
+    // Adds the operands (the output only when the command writes one) and the options to the
+    // command, which keeps references to this object's members: it stays where it is.
+    explicit ConvertOptions(CLI::App& command, bool writesOutput = true);
     ConvertOptions(const ConvertOptions&) = delete;
     ConvertOptions& operator=(const ConvertOptions&) = delete;
 
@@ -36,4 +36,5 @@ private:
     std::map<std::string_view, std::optional<std::string>> given;  // by setting name
     std::optional<std::string> trims;
     std::optional<std::string> size;
+    std::optional<std::string> fit;
 };

@@ -8,6 +8,7 @@
 #include "cli/CliCommand.h"
 
 std::unique_ptr<CliCommand> MakeConvertCommand(CLI::App& parent);
+std::unique_ptr<CliCommand> MakePlanCommand(CLI::App& parent);
 std::unique_ptr<CliCommand> MakeInspectCommand(CLI::App& parent);
 std::unique_ptr<CliCommand> MakePreviewCommand(CLI::App& parent);
 
@@ -16,6 +17,7 @@ namespace {
 // The subcommands, in the order `--help` lists them.
 constexpr CliCommandMaker kCommandMakers[] = {
     MakeConvertCommand,
+    MakePlanCommand,
     MakeInspectCommand,
     MakePreviewCommand,
 };

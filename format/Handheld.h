@@ -9,6 +9,10 @@ namespace handheld {
 inline constexpr uint32_t kScreenWidth = 240;
 inline constexpr uint32_t kScreenHeight = 160;
 
+// Where a picture side of `pictureSide` pixels (at most `screenSide`) starts on a screen side:
+// pictures are shown in the middle of the screen.
+constexpr uint32_t CentredOffset(uint32_t screenSide, uint32_t pictureSide) { return (screenSide - pictureSide) / 2; }
+
 inline constexpr uint32_t kCpuHz = 1u << 24;           // CPU cycles per second
 inline constexpr uint32_t kCyclesPerRefresh = 280896;  // 228 lines of 1232 cycles
 // The true refresh rate, 59.7275 Hz (not the decimal that the frame step is planned with).

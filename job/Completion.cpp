@@ -34,6 +34,7 @@ constexpr CompletionEntry kCompletions[] = {
     {kImageTooLarge, Told::Error, "イメージがカートリッジの上限を超えています"},
     {kStreamNotRead, Told::Error, "ムービーストリームを読めません"},
     {kStreamNotWritten, Told::Error, "出力先ファイルに書き込めません"},
+    {kDoesNotFit, Told::Error, "ムービーが指定のサイズに収まりません"},
 };
 
 constexpr std::string_view kErrorTitle = "エラー";

@@ -22,6 +22,7 @@ enum CompletionCode : int32_t {
     kImageTooLarge = 1005,      // written complete all the same: larger than a cartridge
     kStreamNotRead = 1006,      // the finished stream could not be read
     kStreamNotWritten = 1007,   // the stream did not reach the image
+    kDoesNotFit = 1008,         // no image of the movie fits the size asked for (ErrorDetail: what fits)
 };
 
 // The program's name, the title of its window and of its own messages.

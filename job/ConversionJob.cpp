@@ -8,12 +8,12 @@
 
 #include "cinepak/CinepakCompressor.h"
 #include "job/AssembleRomImage.h"
+#include "job/ConversionPlan.h"
+#include "job/MovieTime.h"
 #include "platform/AbortEvent.h"
 #include "platform/ConvertNotify.h"
 #include "platform/RunState.h"
-#include "resources/Resources.h"
 #include "source/MediaSource.h"
-#include "video/FrameReduction.h"
 #include "video/MovieEncoder.h"
 
 namespace {
@@ -22,19 +22,31 @@ constexpr const char* kNoFrameText = "変換できる映像フレームがあり
 
 // Remarks on the plan for the user before the long work starts: what was changed, and what
 // will not fit.
-void NotePlan(const VideoPlan& plan, int64_t sourceFrames) {
-    const double rate = double(plan.rateNumerator) / plan.rateDenominator;
-    if (plan.refreshDivisor > 1)
+void NotePlan(const ConversionPlan& plan) {
+    const VideoPlan& video = plan.video;
+    const double rate = double(video.rateNumerator) / video.rateDenominator;
+    if (video.refreshDivisor > 1)
         SendConvertNote(fmt::format("{:.3f} frames per second would show more than one frame per display refresh "
                                     "(59.727 a second): one in {} is kept, {:.3f} frames per second",
-                                    rate * plan.refreshDivisor, plan.refreshDivisor, rate));
-    const uint64_t keptFrames = KeptFrameCount(plan, uint64_t(std::max<int64_t>(sourceFrames, 0))) / plan.refreshDivisor;
-    const uint64_t playerBytes = FindModuleResource("BINARY", 130).value_or(std::span<const uint8_t>()).size();
-    const uint64_t imageBytes = playerBytes + keptFrames * plan.averageFrameBytes;
-    if (imageBytes > kCartridgeLimitBytes)
-        SendConvertNote(fmt::format("{} KB/s for {:.0f} s make an image of about {} bytes, more than the {} bytes "
-                                    "of a cartridge: a lower bitrate or frame rate keeps it playable",
-                                    plan.bitrate, keptFrames / rate, imageBytes, kCartridgeLimitBytes));
+                                    rate * video.refreshDivisor, video.refreshDivisor, rate));
+    if (plan.imageBytes > kCartridgeLimitBytes)
+        SendConvertNote(fmt::format("{} KB/s for {} make an image of about {} bytes (at the budget; easy pictures may "
+                                    "need less), more than the {} bytes of a cartridge: a lower bitrate or frame rate, "
+                                    "a part of the movie or --fit keeps it playable",
+                                    video.bitrate, FormatMovieTime(plan.playingUs), plan.imageBytes,
+                                    kCartridgeLimitBytes));
+}
+
+// The movie's length in frames: as the file states it, else as its packets tell.
+bool LearnLength(SourceGraph& graph, const JobArguments& arguments, const VideoPlan& plan, int64_t& length) {
+    if (QuerySourceLength(graph, length)) return true;
+    MovieFacts facts;
+    std::string error;
+    if (!ReadMovieFacts(arguments.moviePath, arguments.abortEvent, facts, error)) return false;
+    const std::optional<int64_t> scanned = LengthInFrames(facts.timing, plan, arguments.span);
+    if (!scanned) return false;
+    length = *scanned;
+    return true;
 }
 
 // The steps in their order; a code other than kCompleted ends the job at once.
@@ -44,10 +56,16 @@ CompletionCode RunSteps(const JobArguments& arguments, MovieEncoder& encoder, st
                                arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
         return kParametersRejected;
     encoder.SetSeekPoints(arguments.seekSpacingRefreshes);
-    if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent)) return kSourceNotBuilt;
+    if (arguments.byteRate) encoder.SetByteRate(*arguments.byteRate);
+    if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent, arguments.span))
+        return kSourceNotBuilt;
     int64_t length = 0;
-    if (!QuerySourceLength(*graph, length)) return kNoDuration;
-    NotePlan(encoder.Plan(), length);
+    if (!LearnLength(*graph, arguments, encoder.Plan(), length)) return kNoDuration;
+    if (length == 0) {
+        ErrorDetail = PartBeyondEndText(arguments.span);
+        return kRunFailed;
+    }
+    if (arguments.notePlan) NotePlan(CompletePlan(QueryMovieFacts(*graph), encoder.Plan(), length, arguments.span));
     // A stream that cannot begin is never decoded into: nothing could be written.
     if (!encoder.BeginStream(uint32_t(std::clamp<int64_t>(length, 0, UINT32_MAX)))) {
         (void)encoder.FinishStream();

@@ -2,9 +2,11 @@
 // Drives one encoding: the encoder, the media source around it, the stream from header to
 // audio block.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "job/Completion.h"
+#include "source/MovieFacts.h"
 #include "video/VideoPlan.h"
 
 class AbortEvent;
@@ -20,6 +22,10 @@ struct JobArguments {
     int32_t preFilter = 3;
     int32_t bitrate = 120;       // kilobytes per second
     uint32_t seekSpacingRefreshes = 0;  // seek points every this many display refreshes; 0: none
+    // A rate finer than `bitrate`, in bytes per second (at least 1024); none: bitrate x 1024.
+    std::optional<uint32_t> byteRate;
+    MovieSpan span;              // the part of the movie to convert
+    bool notePlan = true;        // false: the remarks on the plan were made by an earlier pass
     const AbortEvent* abortEvent = nullptr;  // polled by every step; none: the job cannot be aborted
 };
 
@@ -27,6 +33,7 @@ namespace ConversionJob {
 // Returns kCompleted or the code of the step that failed: kNoStreamPath, kParametersRejected,
 // kSourceNotBuilt, kNoDuration, kRunFailed (also for an abort taken at any step, and for a run
 // that kept no frame) or kUnexpectedFailure. Sends a NOTIFY_NOTE when the plan thins the frame
-// rate to the display's or the image will plainly outgrow a cartridge. Never throws.
+// rate to the display's or the image's estimate outgrows a cartridge. A movie that states no
+// length has its packets read for it first. Never throws.
 CompletionCode Run(const JobArguments& arguments);
 }  // namespace ConversionJob

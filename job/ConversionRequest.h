@@ -7,9 +7,17 @@
 
 class AbortEvent;
 class NotifyReceiver;
+struct FitReport;
 
 struct ConversionRequest {
     int32_t bitrate = 120;   // kilobytes per second
+    // The size in bytes the cartridge image is to fill (the bitrate is then chosen for it);
+    // 0: none, the bitrate holds.
+    int32_t fitBytes = 0;
+    // The part of the movie to convert, as the user gave its times (seconds or h:mm:ss.fff);
+    // empty: from the beginning, to the end.
+    std::string startTime;
+    std::string endTime;
     int32_t width = 240;     // used only when autoSize is 0
     int32_t height = 160;
     std::string outputPath;  // UTF-8
@@ -30,4 +38,6 @@ struct ConversionRequest {
     // The run's abort channel, signalled by whoever started the run; not owned. None: the
     // run cannot be aborted.
     const AbortEvent* abortEvent = nullptr;
+    // Receives what a run that fits a size chose; not owned. None: nobody asks.
+    FitReport* fitReport = nullptr;
 };

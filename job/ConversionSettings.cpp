@@ -6,7 +6,9 @@
 
 #include <fmt/format.h>
 
+#include "format/Cartridge.h"
 #include "job/DialogInteger.h"
+#include "job/MovieTime.h"
 #include "platform/Cp932.h"
 
 namespace {
@@ -48,6 +50,8 @@ constexpr SettingChoice kPreFilterChoices[] = {
 };
 
 constexpr SettingRange kMarginPixels{0, 1000};
+// "1:02:03.250" and then some blanks.
+constexpr SettingRange kTimeBytes{0, 16};
 constexpr SettingRange kPathBytes{0, 511};
 // A path as long as the system takes one (PATH_MAX less its terminator).
 constexpr SettingRange kCommandLinePathBytes{0, 4095};
@@ -57,6 +61,13 @@ constexpr Setting kSettings[] = {
     // The encoder refuses 0, which the dialog's range admits: the run then ends with code 3.
     {.name = "bitrate", .kind = Number, .number = &ConversionRequest::bitrate, .range = {0, 500},
      .commandLineRange = SettingRange{1, 100000}, .option = "bitrate", .help = "Kilobytes of movie stream per second"},
+    // kavro-cli spells it --fit, which also takes sizes in MiB.
+    {.name = "fitBytes", .kind = Number, .number = &ConversionRequest::fitBytes, .range = {0, int32_t(cartridge::kMaxImageBytes)}},
+    {.name = "startTime", .kind = Text, .text = &ConversionRequest::startTime, .range = kTimeBytes,
+     .textRule = TextRule::Time, .option = "start",
+     .help = "Convert from this time of the movie on: seconds (90.5) or h:mm:ss[.fff]"},
+    {.name = "endTime", .kind = Text, .text = &ConversionRequest::endTime, .range = kTimeBytes,
+     .textRule = TextRule::Time, .option = "end", .help = "Convert up to this time of the movie: seconds or h:mm:ss[.fff]"},
     {.name = "width", .kind = Number, .number = &ConversionRequest::width, .range = {4, 240}},
     {.name = "height", .kind = Number, .number = &ConversionRequest::height, .range = {4, 160}},
     {.name = "outputPath", .kind = Text, .text = &ConversionRequest::outputPath, .range = kPathBytes,
@@ -171,6 +182,8 @@ std::optional<std::string> StoreText(const Setting& setting, std::string_view gi
         text = UpperCaseTitle(text);
         if (auto fault = TitleCharacterFault(text)) return fault;
     }
+    if (setting.textRule == TextRule::Time && !text.empty() && !ParseMovieTime(text))
+        return fmt::format("「{}」は時刻として読めません。秒 (90.5) か 時:分:秒 (1:02:03.250) で入力してください。", text);
     if (Cp932ByteCount(text) > size_t(range.highest)) return fmt::format("{} 文字以内で入力してください。", range.highest);
     request.*setting.text = std::move(text);
     return std::nullopt;
@@ -275,4 +288,18 @@ std::optional<std::string> CheckManualSize(const ConversionRequest& request) {
     if (request.pictureMode != kManualPicture || (multipleOf4(request.width) && multipleOf4(request.height)))
         return std::nullopt;
     return "リサイズ後のピクセルサイズは４の倍数である必要があります";
+}
+
+MovieSpan MovieSpanOf(const ConversionRequest& request) {
+    MovieSpan span;
+    span.startUs = ParseMovieTime(request.startTime).value_or(0);
+    if (!request.endTime.empty()) span.endUs = ParseMovieTime(request.endTime);
+    return span;
+}
+
+std::optional<std::string> CheckMovieSpan(const ConversionRequest& request) {
+    const MovieSpan span = MovieSpanOf(request);
+    if (!span.endUs || *span.endUs > span.startUs) return std::nullopt;
+    return fmt::format("終了 ({}) は開始 ({}) より後の時刻にしてください。", FormatMovieTime(*span.endUs),
+                       FormatMovieTime(span.startUs));
 }

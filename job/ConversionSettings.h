@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "job/ConversionRequest.h"
+#include "source/MovieFacts.h"
 
 enum class SettingKind {
     Number,  // a whole number, given as text, within a range
@@ -27,6 +28,7 @@ enum class SettingKind {
 enum class TextRule {
     Path,   // any text
     Title,  // the cartridge's title: upper case, only characters code page 932 holds, no control characters
+    Time,   // a time in the movie (job/MovieTime.h), or nothing
 };
 
 // Who gives the value: kavro-cli takes a wider range where a row says so (and its --help).
@@ -89,3 +91,8 @@ bool ApplyTrimmingRule(ConversionRequest& request);
 // The last check before a run: in Manual the sizes must be multiples of 4, even while the
 // automatic size leaves them unused. The message for the user, none when they are.
 std::optional<std::string> CheckManualSize(const ConversionRequest& request);
+// The other check before a run: a part of the movie ends after it starts. The message for the
+// user, none when it does.
+std::optional<std::string> CheckMovieSpan(const ConversionRequest& request);
+// The part of the movie the request's times name (times that do not read count as not given).
+MovieSpan MovieSpanOf(const ConversionRequest& request);

@@ -1,18 +1,25 @@
 #include "job/ConversionWorker.h"
 
-#include <unistd.h>
-
 #include "job/AssembleRomImage.h"
+#include "job/CartridgeFit.h"
 #include "job/PlayerOptionsFor.h"
 #include "job/ConversionSettings.h"
+#include "job/TemporaryStream.h"
 #include "platform/ConvertNotify.h"
-#include "platform/TempFile.h"
 
 namespace {
 
 CompletionCode Complete(const ConversionRequest& request, CompletionCode code) {
     if (request.dialogWindow) request.dialogWindow->Post(NOTIFY_COMPLETED, code);
     return code;
+}
+
+// One conversion at the request's bitrate; the temporary stream is gone when it returns.
+CompletionCode Convert(const ConversionRequest& request) {
+    const TemporaryStream stream;
+    if (!stream.Created()) return kNoTemporaryFile;
+    const CompletionCode result = ConversionJob::Run(MapRequest(request, stream.Path()));
+    return result != kCompleted ? result : AssembleRomImage(request, stream.Path());
 }
 
 }  // namespace
@@ -33,15 +40,11 @@ JobArguments MapRequest(const ConversionRequest& request, const std::string& str
     arguments.preFilter = request.preFilter;
     arguments.bitrate = request.bitrate;
     arguments.seekSpacingRefreshes = PlayerOptionsFor(request).seekSpacingRefreshes;
+    arguments.span = MovieSpanOf(request);
     arguments.abortEvent = request.abortEvent;
     return arguments;
 }
 
 CompletionCode ConversionWorker(const ConversionRequest& request) {
-    const std::optional<std::string> streamPath = CreateTempFile("KAVRO");
-    if (!streamPath) return Complete(request, kNoTemporaryFile);
-    const CompletionCode result = ConversionJob::Run(MapRequest(request, *streamPath));
-    const CompletionCode code = result != kCompleted ? result : AssembleRomImage(request, *streamPath);
-    unlink(streamPath->c_str());
-    return Complete(request, code);
+    return Complete(request, request.fitBytes > 0 ? ConvertToFit(request) : Convert(request));
 }

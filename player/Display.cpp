@@ -26,8 +26,8 @@ BlockGrid ClearScreen(uint32_t width, uint32_t height) {
         return {{gWorkBuffers[0], gWorkBuffers[1]}, 0, 0};
     }
     // Both margins are multiples of 2 pixels, so the picture starts on a word.
-    const uint32_t left = (kScreenWidth - roundedWidth) / 2;
-    const uint32_t top = (kScreenHeight - roundedHeight) / 2;
+    const uint32_t left = handheld::CentredOffset(kScreenWidth, roundedWidth);
+    const uint32_t top = handheld::CentredOffset(kScreenHeight, roundedHeight);
     const uint32_t first = top * kLineWords + left / 2;
     return {{gWorkBuffers[0] + first, gWorkBuffers[1] + first}, roundedWidth / 4, roundedHeight / 4};
 }

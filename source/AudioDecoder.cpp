@@ -15,7 +15,8 @@ AudioDecoder::~AudioDecoder() {
     av_channel_layout_uninit(&outputLayout);
 }
 
-MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump) {
+MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump,
+                               const MovieSpan& span) {
     if (const MediaStatus status = OpenCodec(stream); status < 0) return status;
     const AVSampleFormat decodedFormat = Codec().sample_fmt;
     const int channels = Codec().ch_layout.nb_channels;
@@ -38,8 +39,12 @@ MediaStatus AudioDecoder::Open(const AVStream& stream, const AVStream& pictures,
     const AVRational sample{1, rate};
     if (pictures.start_time != AV_NOPTS_VALUE)
         origin = av_rescale_q_rnd(pictures.start_time, pictures.time_base, sample, AV_ROUND_NEAR_INF);
+    // A later start is a time of its own: a picture that states no start starts at 0.
+    if (span.startUs > 0) origin = origin.value_or(0) + av_rescale_q_rnd(span.startUs, AV_TIME_BASE_Q, sample, AV_ROUND_NEAR_INF);
+    std::optional<int64_t> end;
+    if (span.endUs) end = av_rescale_q_rnd(*span.endUs - span.startUs, AV_TIME_BASE_Q, sample, AV_ROUND_NEAR_INF);
     const int64_t tick = av_rescale_q_rnd(1, stream.time_base, sample, AV_ROUND_UP);
-    placement.emplace(tick + int64_t(rate) * kSlackMilliseconds / 1000, MaxTimestampStep(timestampsJump, sample));
+    placement.emplace(tick + int64_t(rate) * kSlackMilliseconds / 1000, MaxTimestampStep(timestampsJump, sample), end);
     return 0;
 }
 
@@ -53,6 +58,7 @@ std::optional<int64_t> AudioDecoder::PositionOf(const AVFrame& frame) {
 }
 
 void AudioDecoder::DeliverSilence(int64_t samples, double sampleTime) {
+    samples = std::min(samples, placement->Room());
     if (samples <= 0) return;
     // A second at a time: a long gap needs no buffer of its own length.
     const int64_t chunk = std::min<int64_t>(samples, format.nSamplesPerSec);
@@ -96,10 +102,10 @@ bool AudioDecoder::Convert(const uint8_t* const* input, int count, double sample
     uint8_t* output = pcm.data();
     const int produced = swr_convert(converter.get(), &output, capacity, const_cast<const uint8_t**>(input), count);
     if (produced < 0) return false;
-    const int64_t kept = std::max<int64_t>(0, produced - skip);
+    const int64_t dropped = std::min<int64_t>(skip, produced);
+    const int64_t kept = std::min(produced - dropped, placement->Room());
     if (kept > 0) {
-        grabber.Deliver(sampleTime, pcm.data() + (produced - kept) * format.nBlockAlign,
-                        int32_t(kept * format.nBlockAlign));
+        grabber.Deliver(sampleTime, pcm.data() + dropped * format.nBlockAlign, int32_t(kept * format.nBlockAlign));
         placement->Advance(kept);
     }
     return true;

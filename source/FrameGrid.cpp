@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 FrameGrid::FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin,
-                     std::optional<int64_t> maxStep)
-    : slotLength(av_inv_q(frameRate)), timeBase(timeBase), origin(origin), maxStep(maxStep) {}
+                     std::optional<int64_t> maxStep, GridBounds bounds)
+    : slotLength(av_inv_q(frameRate)), timeBase(timeBase), origin(origin), maxStep(maxStep), bounds(bounds) {}
 
 int64_t FrameGrid::SlotOf(int64_t pts) const {
     // To the nearest slot: timestamps rounded to a coarser clock (Matroska's milliseconds)
@@ -14,22 +14,30 @@ int64_t FrameGrid::SlotOf(int64_t pts) const {
 }
 
 int64_t FrameGrid::Arrive(std::optional<int64_t> pts, std::optional<int64_t> guess, int64_t duration) {
-    if (!started) {
+    if (ended) return 0;
+    if (!started && !bounds.fixedOrigin) {
         if (!pts && guess)
             origin = *guess;
         else if (!origin)
             origin = pts.value_or(0);
-        started = true;
     }
+    started = true;
     if (pts && heldPts && maxStep && std::abs(*pts - *heldPts) > *maxStep) {
         // Moves the origin so that this picture comes one slot after the held one.
         *origin += *pts - *heldPts - av_rescale_q(1, slotLength, timeBase);
     }
-    const int64_t slot = pts ? SlotOf(*pts) : holding ? heldSlot + 1 : 0;
+    const std::optional<int64_t> placedBy = pts ? pts : bounds.fixedOrigin ? guess : std::nullopt;
+    const int64_t slot = placedBy ? SlotOf(*placedBy) : holding ? heldSlot + 1 : 0;
+    const int64_t until = bounds.endSlot ? std::min(slot, *bounds.endSlot) : slot;
     int64_t filled = 0;
-    if (holding && slot > nextSlot) {
-        filled = slot - nextSlot;
-        nextSlot = slot;
+    if (holding && until > nextSlot) {
+        filled = until - nextSlot;
+        nextSlot = until;
+    }
+    if (bounds.endSlot && slot >= *bounds.endSlot) {
+        holding = false;
+        ended = true;
+        return filled;
     }
     holding = true;
     heldSlot = slot;
@@ -41,7 +49,8 @@ int64_t FrameGrid::Arrive(std::optional<int64_t> pts, std::optional<int64_t> gue
 int64_t FrameGrid::Finish() {
     if (!holding) return 0;
     holding = false;
-    const int64_t end = heldEnd ? SlotOf(*heldEnd) : heldSlot + 1;
+    int64_t end = heldEnd ? SlotOf(*heldEnd) : heldSlot + 1;
+    if (bounds.endSlot) end = std::min(end, *bounds.endSlot);
     // The held picture has its own slot at least: it replaced any picture before it there.
     return std::max<int64_t>(1, end - nextSlot);
 }

@@ -1,7 +1,6 @@
 #include "source/MediaSource.h"
 
 #include <chrono>
-#include <climits>
 
 #include <fmt/format.h>
 
@@ -9,6 +8,7 @@
 #include "source/AviProbe.h"
 #include "source/SampleSinks.h"
 #include "source/internal/DecodingPipeline.h"
+#include "source/internal/MovieLength.h"
 #include "video/MovieEncoder.h"
 
 namespace {
@@ -18,40 +18,45 @@ constexpr const char* kNoVideoText = "映像ストリームがありません";
 constexpr const char* kUnsupportedAudioText = "未対応の音声フォーマットです";
 constexpr std::chrono::milliseconds kWaitStep{500};
 
-// ErrorDetail for a failed build: a fixed message for the refusals, else FFmpeg's text.
-void StoreFailure(MediaStatus status, const VideoPlan& plan, const DecodingPipeline& pipeline) {
-    if (status == kStatusNoVideo) {
-        ErrorDetail = kNoVideoText;
-    } else if (status == kStatusTrimmedAway) {
-        const BitmapInfoHeader& frame = pipeline.VideoFormat().bmiHeader;
-        ErrorDetail = fmt::format("{}\n切り取りの後に映像が残りません: {} x {} の映像から左右 {} + {}、上下 {} + {}",
-                                  kUnsupportedVideoText, frame.biWidth, frame.biHeight, plan.trimLeft, plan.trimRight,
-                                  plan.trimBottom, plan.trimTop);  // the buffer's last rows are the picture's top
-    } else if (status == kStatusUnsupportedVideo) {
-        ErrorDetail = kUnsupportedVideoText;
-    } else if (status == kStatusUnsupportedAudio) {
-        ErrorDetail = kUnsupportedAudioText;
-    } else {
-        StoreMediaErrorText(status);
-    }
+// The decoding library's text for a status, at most 159 bytes.
+std::string LibraryText(int32_t status) {
+    char text[160] = {};
+    av_strerror(status, text, sizeof text);
+    return text;
 }
 
-// The rate the plan read from the decoded format: the clock the frames are delivered on.
-AVRational SourceRateOf(const VideoPlan& plan) {
-    AVRational rate{0, 1};
-    av_reduce(&rate.num, &rate.den, plan.sourceRateNumerator, plan.sourceRateDenominator, INT_MAX);
-    return rate;
+}  // namespace
+
+std::string MediaFailureText(MediaStatus status) {
+    if (status == kStatusNoVideo) return kNoVideoText;
+    if (status == kStatusUnsupportedVideo) return kUnsupportedVideoText;
+    if (status == kStatusUnsupportedAudio) return kUnsupportedAudioText;
+    return LibraryText(status);
+}
+
+std::string PictureRefusalText(const VideoPlan& plan, const BitmapInfoHeader& frame) {
+    if (MarginsLeavePicture(plan, frame)) return kUnsupportedVideoText;
+    return fmt::format("{}\n切り取りの後に映像が残りません: {} x {} の映像から左右 {} + {}、上下 {} + {}", kUnsupportedVideoText,
+                       frame.biWidth, frame.biHeight, plan.trimLeft, plan.trimRight, plan.trimBottom,
+                       plan.trimTop);  // the buffer's last rows are the picture's top
+}
+
+namespace {
+
+// ErrorDetail for a failed build: a fixed message for the refusals, else FFmpeg's text.
+void StoreFailure(MediaStatus status, const VideoPlan& plan, const DecodingPipeline& pipeline) {
+    ErrorDetail = status == kStatusPictureRefused ? PictureRefusalText(plan, pipeline.VideoFormat().bmiHeader)
+                                               : MediaFailureText(status);
 }
 
 // Opens the streams and hands their formats to the encoder; the video always first, so
 // that a movie unusable on both counts reports its video.
 MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& moviePath, MovieEncoder& encoder,
-                           const AbortEvent* abortEvent) {
+                           const AbortEvent* abortEvent, const MovieSpan& span) {
     if (const MediaStatus status = pipeline.OpenInput(moviePath, abortEvent); status < 0) return status;
+    pipeline.CutTo(span);
     if (const MediaStatus status = pipeline.OpenVideo(); status < 0) return status;
-    if (!encoder.SetupVideo(pipeline.VideoFormat()))
-        return MarginsLeavePicture(encoder.Plan(), pipeline.VideoFormat().bmiHeader) ? kStatusUnsupportedVideo
-                                                                                     : kStatusTrimmedAway;
+    if (!encoder.SetupVideo(pipeline.VideoFormat())) return kStatusPictureRefused;
     pipeline.PaceVideo(SourceRateOf(encoder.Plan()));
     if (const MediaStatus status = pipeline.OpenAudio(); status < 0) return status;
     if (pipeline.HasAudio() && !encoder.SetAudioFormat(pipeline.AudioFormat())) return kStatusUnsupportedAudio;
@@ -81,7 +86,7 @@ bool WaitForEndOrAbort(DecodingPipeline& pipeline, const AbortEvent* abortEvent)
 }  // namespace
 
 bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder,
-                      const AbortEvent* abortEvent) {
+                      const AbortEvent* abortEvent, const MovieSpan& span) {
     uint32_t rate = 0;
     uint32_t scale = 0;
     if (ProbeAviFrameRate(moviePath, rate, scale)) encoder.SetProbedRate(rate, scale);
@@ -90,7 +95,7 @@ bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& mo
     RegisterSink<VideoSampleSink>(graph->VideoGrabber(), encoder);
     RegisterSink<AudioSampleSink>(graph->AudioGrabber(), encoder);
 
-    if (const MediaStatus status = ConnectStreams(graph->Pipeline(), moviePath, encoder, abortEvent); status < 0) {
+    if (const MediaStatus status = ConnectStreams(graph->Pipeline(), moviePath, encoder, abortEvent, span); status < 0) {
         // An abort ends the waits for data with one status and FFmpeg's loops with another.
         StoreFailure(abortEvent && abortEvent->IsSignalled() ? kStatusAborted : status, encoder.Plan(), graph->Pipeline());
         DetachSampleSinks(graph.get());
@@ -123,7 +128,9 @@ void DetachSampleSinks(SourceGraph* graph) {
 }
 
 void StoreMediaErrorText(int32_t status) {
-    char text[160] = {};
-    av_strerror(status, text, sizeof text);
-    ErrorDetail = text;
+    ErrorDetail = LibraryText(status);
+}
+
+MovieFacts QueryMovieFacts(SourceGraph& graph) {
+    return graph.Pipeline().Facts();
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/AbortEvent.h"
+#include "source/MovieFacts.h"
 #include "source/SourceGraph.h"
 
 class MovieEncoder;
@@ -17,11 +18,21 @@ class MovieEncoder;
 // as soon as it exists, also when building fails afterwards. A movie without sound gets no
 // audio path; a file without video fails with "映像ストリームがありません". Waiting for the
 // file's data (a FIFO without a writer) ends when `abortEvent` (may be null) is signalled.
+// Only the `span` of the movie is delivered: pictures on a grid that starts at its start,
+// sound on a time line that starts there too, both ending with it.
 [[nodiscard]] bool BuildSourceGraph(std::unique_ptr<SourceGraph>& graph, const std::string& moviePath, MovieEncoder& encoder,
-                                    const AbortEvent* abortEvent = nullptr);
+                                    const AbortEvent* abortEvent = nullptr, const MovieSpan& span = {});
 
-// The movie's length in video frames; false (ErrorDetail unchanged) when the file states neither.
+// The movie's length in video frames (the span's); false (ErrorDetail unchanged) when the file
+// states neither.
 [[nodiscard]] bool QuerySourceLength(SourceGraph& graph, int64_t& length);
+
+// The user's words for a decoded format that the picture plan refuses: unusable, or trimmed
+// to nothing by the margins.
+std::string PictureRefusalText(const VideoPlan& plan, const BitmapInfoHeader& frame);
+
+// What the built graph's movie states (all but the AVI probe's rate).
+MovieFacts QueryMovieFacts(SourceGraph& graph);
 
 // Decodes the movie to its end, polling the run's abort event (none: the run cannot be
 // aborted) every 500 ms. False after an abort or when decoding could not start.

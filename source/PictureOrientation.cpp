@@ -13,11 +13,6 @@ namespace {
 // A rounding scaler leaves ratios such as 404:405 behind: those pixels are square.
 constexpr double kSquareTolerance = 0.01;
 
-AVRational SampleAspectOf(const AVStream& stream) {
-    const AVRational ofStream = stream.sample_aspect_ratio;
-    return ofStream.num > 0 && ofStream.den > 0 ? ofStream : stream.codecpar->sample_aspect_ratio;
-}
-
 // The display matrix turns the picture counterclockwise by the angle libavutil reads from
 // it; players turn the decoded picture clockwise by its negation.
 int ClockwiseTurnsOf(const AVStream& stream) {
@@ -34,6 +29,11 @@ int ClockwiseTurnsOf(const AVStream& stream) {
 }
 
 }  // namespace
+
+AVRational SampleAspectOf(const AVStream& stream) {
+    const AVRational ofStream = stream.sample_aspect_ratio;
+    return ofStream.num > 0 && ofStream.den > 0 ? ofStream : stream.codecpar->sample_aspect_ratio;
+}
 
 PictureOrientation OrientationOf(const AVStream& stream) {
     PictureOrientation orientation{stream.codecpar->width, stream.codecpar->height, ClockwiseTurnsOf(stream)};

@@ -1,6 +1,8 @@
 #include "source/internal/SoundPlacement.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 SoundPlacement::Join SoundPlacement::Place(std::optional<int64_t> position) {
     if (!position) return {};
@@ -12,4 +14,8 @@ SoundPlacement::Join SoundPlacement::Place(std::optional<int64_t> position) {
     if (ahead > slack) return {.silence = ahead};
     if (ahead < -slack) return {.skip = -ahead};
     return {};
+}
+
+int64_t SoundPlacement::Room() const {
+    return end ? std::max<int64_t>(*end - delivered, 0) : std::numeric_limits<int64_t>::max();
 }

@@ -52,13 +52,13 @@ std::optional<int64_t> StreamDecoder::MaxTimestampStep(bool timestampsJump, AVRa
 void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
     stop = stopToken;
     bool healthy = true;
-    while (healthy) {
+    while (healthy && !Finished()) {
         const ffmpeg::PacketPtr packet = queue.Pop();
         if (!packet) break;
         healthy = Decode(packet.get());
     }
     if (!stop.stop_requested()) {
-        if (healthy) Decode(nullptr);
+        if (healthy && !Finished()) Decode(nullptr);
         DeliverRest();
     }
     // Nothing more is taken from the queue: let the demuxer drop this stream's packets.

@@ -1,5 +1,7 @@
 #include "source/internal/VideoDecoder.h"
 
+#include "source/internal/MovieLength.h"
+
 #include <cstring>
 #include <limits>
 
@@ -94,8 +96,13 @@ bool VideoDecoder::ScaleFrom(const AVFrame& frame) {
     return true;
 }
 
-void VideoDecoder::PaceOn(AVRational frameRate, bool timestampsJump) {
-    grid.emplace(frameRate, TimeBase(), startTime, MaxTimestampStep(timestampsJump, TimeBase()));
+void VideoDecoder::PaceOn(AVRational frameRate, bool timestampsJump, const MovieSpan& span) {
+    const GridSpan part = GridSpanOf(span, frameRate, TimeBase());
+    std::optional<int64_t> origin = startTime;
+    // A later start is a time of its own: a stream that states no start starts at 0.
+    if (span.startUs > 0) origin = startTime.value_or(0) + part.startTicks;
+    grid.emplace(frameRate, TimeBase(), origin, MaxTimestampStep(timestampsJump, TimeBase()),
+                 GridBounds{.fixedOrigin = span.startUs > 0, .endSlot = part.endSlot});
 }
 
 bool VideoDecoder::Convert(const AVFrame& frame) {

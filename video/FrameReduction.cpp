@@ -3,6 +3,29 @@
 #include <algorithm>
 #include <limits>
 
+namespace {
+
+// The frames after which KeepsFrame repeats itself.
+uint32_t ReductionPeriod(const VideoPlan& plan) {
+    switch (plan.frameRateMode) {
+    case -1: return std::max<uint32_t>(plan.decimationDivisor, 1);
+    case 1:
+    case 4: return 5;
+    case 2:
+    case 5: return 3;
+    case 3: return 2;
+    default: return 1;
+    }
+}
+
+uint64_t KeptOf(const VideoPlan& plan, uint32_t first, uint32_t last) {
+    uint64_t kept = 0;
+    for (uint32_t n = first; n <= last; ++n) kept += KeepsFrame(plan, n) ? 1 : 0;
+    return kept;
+}
+
+}  // namespace
+
 bool KeepsFrame(const VideoPlan& plan, uint32_t n) {
     switch (plan.frameRateMode) {
     case -1: return plan.decimationDivisor != 0 && n % plan.decimationDivisor == 0;
@@ -27,11 +50,25 @@ uint64_t KeptFrameCount(const VideoPlan& plan, uint64_t sourceFrames) {
     }
 }
 
+uint64_t WrittenFrameCount(const VideoPlan& plan, uint64_t sourceFrames) {
+    // Whole periods counted once, the rest one by one: KeepsFrame decides every frame.
+    const uint32_t period = ReductionPeriod(plan);
+    const uint64_t periods = sourceFrames / period;
+    const uint32_t rest = uint32_t(sourceFrames % period);
+    const uint64_t kept = periods * KeptOf(plan, 1, period) + KeptOf(plan, 1, rest);
+    return kept / std::max<uint32_t>(plan.refreshDivisor, 1);
+}
+
+uint64_t CumulativeTarget(const VideoPlan& plan, uint64_t frames) {
+    // 128 bits: bytes per second x denominator x frames leaves 64 bits for very long movies.
+    const unsigned __int128 target =
+        (unsigned __int128)BytesPerSecond(plan) * plan.rateDenominator * frames / plan.rateNumerator;
+    return uint64_t(std::min<unsigned __int128>(target, std::numeric_limits<uint64_t>::max()));
+}
+
 uint32_t FrameBudget(const VideoPlan& plan, uint32_t frameIndex, uint64_t bytesProduced) {
-    // 128 bits: bitrate x denominator x frames x 1024 leaves 64 bits for very long movies.
-    const unsigned __int128 target = (unsigned __int128)uint32_t(plan.bitrate) * plan.rateDenominator *
-                                     (uint64_t(frameIndex) + 1) * 1024 / plan.rateNumerator;
-    const unsigned __int128 left = target > bytesProduced ? target - bytesProduced : 1;
-    const uint32_t budget = uint32_t(std::min<unsigned __int128>(left, std::numeric_limits<uint32_t>::max()));
+    const uint64_t target = CumulativeTarget(plan, uint64_t(frameIndex) + 1);
+    const uint64_t left = target > bytesProduced ? target - bytesProduced : 1;
+    const uint32_t budget = uint32_t(std::min<uint64_t>(left, std::numeric_limits<uint32_t>::max()));
     return std::max(budget, plan.averageFrameBytes / 2);
 }

@@ -44,6 +44,8 @@ bool MovieEncoder::SetParameters(const Trims& trims, bool autoTrim, int32_t widt
     return true;
 }
 
+void MovieEncoder::SetByteRate(uint32_t bytesPerSecond) { SetBytesPerSecond(plan, bytesPerSecond); }
+
 void MovieEncoder::SetProbedRate(uint32_t rate, uint32_t scale) {
     plan.probedRate = rate;
     plan.probedScale = scale;

@@ -33,6 +33,9 @@ public:
     // frameRateMode -1..7, preFilter 0..3, bitrate >= 1; stores all or nothing.
     [[nodiscard]] bool SetParameters(const Trims& trims, bool autoTrim, int32_t width, int32_t height,
                                      int32_t frameRateMode, int32_t preFilter, int32_t bitrate);
+    // A data rate finer than whole kilobytes (at least 1024 bytes per second), after
+    // SetParameters: the budget then holds this many bytes a second.
+    void SetByteRate(uint32_t bytesPerSecond);
     // The AVI probe's result, used when the decoded format states no frame duration.
     void SetProbedRate(uint32_t rate, uint32_t scale);
     // Seek points every `spacingRefreshes` display refreshes of movie (format/SeekPoints.h): an

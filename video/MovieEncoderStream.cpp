@@ -49,7 +49,7 @@ bool MovieEncoder::OpenCompressor() {
     info.lpbiInput = &frameFormat;
     info.lFrameCount = int32_t(KeptFrameTotal());
     info.lQuality = int32_t(defaultQuality);
-    info.lDataRate = int32_t(std::min<int64_t>(int64_t(plan.bitrate) * 1024, std::numeric_limits<int32_t>::max()));
+    info.lDataRate = int32_t(std::min<uint64_t>(BytesPerSecond(plan), std::numeric_limits<int32_t>::max()));
     info.dwRate = plan.rateNumerator;
     info.dwScale = plan.rateDenominator;
     if (compressor->CompressFramesInfo(&info) != ICERR_OK) return false;

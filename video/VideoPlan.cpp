@@ -137,8 +137,7 @@ bool LimitToRefreshRate(VideoPlan& plan) {
 // A frame step of 0 (less than one frame in about 1097 seconds) would leave the sound without
 // a length; a step beyond 32 bits has no meaning for the player. Both are refused.
 bool PlanBudgetAndStep(VideoPlan& plan) {
-    const unsigned __int128 average =
-        (unsigned __int128)uint32_t(plan.bitrate) * plan.rateDenominator * 1024 / plan.rateNumerator;
+    const unsigned __int128 average = (unsigned __int128)BytesPerSecond(plan) * plan.rateDenominator / plan.rateNumerator;
     plan.averageFrameBytes = uint32_t(std::min<unsigned __int128>(average, std::numeric_limits<uint32_t>::max()));
     const double step = FrameStep(plan.rateNumerator, plan.rateDenominator);
     if (!(step >= 1.0) || step >= 4294967296.0) return false;
@@ -152,6 +151,15 @@ bool MarginsLeavePicture(const VideoPlan& plan, const BitmapInfoHeader& header) 
     if (plan.trimLeft < 0 || plan.trimTop < 0 || plan.trimRight < 0 || plan.trimBottom < 0) return false;
     return int64_t(plan.trimLeft) + plan.trimRight < header.biWidth &&
            int64_t(plan.trimTop) + plan.trimBottom < header.biHeight;
+}
+
+uint64_t BytesPerSecond(const VideoPlan& plan) {
+    return uint64_t(uint32_t(plan.bitrate)) * 1024 + plan.extraBytesPerSecond;
+}
+
+void SetBytesPerSecond(VideoPlan& plan, uint32_t bytesPerSecond) {
+    plan.bitrate = int32_t(bytesPerSecond / 1024);
+    plan.extraBytesPerSecond = bytesPerSecond % 1024;
 }
 
 int32_t Round4(double x) {

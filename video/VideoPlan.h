@@ -18,6 +18,9 @@ struct VideoPlan {
     int32_t frameRateMode = 0;                    // -1 automatic, 0 all frames, 1..7 fixed reductions
     int32_t preFilter = 0;                        // 0..3
     int32_t bitrate = 0;                          // kilobytes (1024 bytes) per second
+    // Bytes per second beyond bitrate x 1024, below 1024: a rate finer than a kilobyte, which a
+    // cartridge of a given size may need (a few bytes a second make kilobytes of a long movie).
+    uint32_t extraBytesPerSecond = 0;
     uint32_t probedRate = 0, probedScale = 0;     // first AVI video stream's rate / scale; 0: none
 
     // Settled by PlanVideo.
@@ -36,6 +39,11 @@ struct VideoPlan {
     int32_t CropWidth() const { return sourceWidth - trimLeft - trimRight; }
     int32_t CropHeight() const { return sourceHeight - trimTop - trimBottom; }
 };
+
+// The data rate the budget holds: bitrate x 1024 + extraBytesPerSecond.
+uint64_t BytesPerSecond(const VideoPlan& plan);
+// Sets bitrate and extraBytesPerSecond for a rate of at least 1024 bytes per second.
+void SetBytesPerSecond(VideoPlan& plan, uint32_t bytesPerSecond);
 
 // Settles geometry, rate, decimation, budget and frame step for a decoded video format.
 // False when the format is unusable; fields set before the failing step keep their values.

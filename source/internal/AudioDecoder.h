@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/MediaFormats.h"
+#include "source/MovieFacts.h"
 #include "source/internal/SoundPlacement.h"
 #include "source/internal/StreamDecoder.h"
 
@@ -18,15 +19,18 @@ public:
 
     // Opens the decoder and fixes the delivered format; kStatusUnsupportedAudio when the
     // stream states no sample format, rate or channels. The time line begins where the
-    // `pictures` stream starts (where the sound starts when that stream states no start);
-    // `timestampsJump` tells a container whose timestamps may jump.
-    [[nodiscard]] MediaStatus Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump);
+    // `pictures` stream starts (where the sound starts when that stream states no start), or
+    // where the part starts, and ends with the part; `timestampsJump` tells a container whose
+    // timestamps may jump.
+    [[nodiscard]] MediaStatus Open(const AVStream& stream, const AVStream& pictures, bool timestampsJump,
+                                   const MovieSpan& span);
     // The format of the delivered sound, valid after a successful Open.
     const WaveFormatEx& Format() const { return format; }
 
 private:
     bool Deliver(const AVFrame& frame) override;
     void DeliverRest() override;
+    bool Finished() const override { return placement && placement->Room() == 0; }
     // Makes the converter take frames shaped like this one.
     bool ConvertFrom(const AVFrame& frame);
     // Converts `count` input samples (none: drain) and delivers the result but its first

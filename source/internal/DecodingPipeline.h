@@ -15,6 +15,7 @@
 
 #include "platform/AbortEvent.h"
 #include "platform/MediaFormats.h"
+#include "source/MovieFacts.h"
 #include "source/SampleGrabber.h"
 #include "source/internal/AudioDecoder.h"
 #include "source/internal/Ffmpeg.h"
@@ -40,6 +41,10 @@ public:
     // Opens the decoder of the best audio stream; a movie without one gets no audio path.
     [[nodiscard]] MediaStatus OpenAudio();
 
+    // The part of the movie to deliver; the whole movie unless told otherwise. Before
+    // PaceVideo and OpenAudio.
+    void CutTo(const MovieSpan& part) { span = part; }
+
     const VideoInfoHeader& VideoFormat() const { return video->Format(); }
     bool HasAudio() const { return audio != nullptr; }
     const WaveFormatEx& AudioFormat() const { return audio->Format(); }
@@ -49,10 +54,16 @@ public:
     // The movie's length in frames of that grid: the picture's duration times the rate,
     // rounded to nearest (the file's duration from where the picture starts, when the
     // stream states none; the frame count the file states, when it states neither); none
-    // when nothing is known.
+    // when nothing is known. For a part, its frames (source/MovieFacts.h).
     std::optional<int64_t> LengthInFrames() const;
+    // What the opened movie states (all but the AVI probe's rate). After OpenVideo.
+    MovieFacts Facts() const;
+    // Reads the packets to the file's end for the ends of the picture and the sound, which
+    // become the durations of `facts`. Only before Run: nothing is left to decode afterwards.
+    [[nodiscard]] MediaStatus ScanLength(MovieFacts& facts);
 
-    // Starts decoding: the demux thread and one decode thread per path. Once only, paced.
+    // Starts decoding at the part's start (at the key frame before it, where the file can be
+    // sought): the demux thread and one decode thread per path. Once only, paced.
     [[nodiscard]] MediaStatus Run();
     // True once every stream has been delivered to its end; false when the time-out passed first.
     bool WaitForCompletion(std::chrono::milliseconds timeout);
@@ -61,6 +72,11 @@ public:
 
 private:
     void Demux(std::stop_token stop);
+    // Moves reading to the key frame at or before the part's start.
+    void SeekToStart();
+    PictureTiming Timing() const;
+    // Where the picture starts, in microseconds; 0 when it states no start.
+    int64_t PictureStartUs() const;
     PacketQueue* QueueOf(int streamIndex);
     // Whether the container's timestamps may jump (MPEG program and transport streams).
     bool TimestampsJump() const;
@@ -78,6 +94,7 @@ private:
     std::unique_ptr<VideoDecoder> video;
     std::optional<AVRational> videoRate;
     std::unique_ptr<AudioDecoder> audio;
+    MovieSpan span;
     PacketQueue videoQueue;
     PacketQueue audioQueue;
 

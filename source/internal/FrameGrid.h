@@ -9,16 +9,25 @@
 // AVI) make that guess and the times of the pictures after it late by the same delay.
 // In containers whose timestamps may jump, a step beyond a limit between two pictures is such
 // a jump: the grid goes on from the picture before.
+// A grid may end: no slot from its end on is filled, and pictures from there on are not wanted.
+// A grid whose origin is fixed (a part of a movie that starts later) keeps it, and places a
+// picture without a time of its own by the decoder's guess: late by a decoder's delay at most.
 #include <cstdint>
 #include <optional>
 
 #include "source/internal/Ffmpeg.h"
 
+struct GridBounds {
+    bool fixedOrigin = false;
+    std::optional<int64_t> endSlot;  // none: no end
+};
+
 class FrameGrid {
 public:
     // `frameRate` in slots per second; `origin` in `timeBase` ticks, none: the first picture's
     // time; `maxStep` in ticks, none: timestamps do not jump.
-    FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin, std::optional<int64_t> maxStep);
+    FrameGrid(AVRational frameRate, AVRational timeBase, std::optional<int64_t> origin, std::optional<int64_t> maxStep,
+              GridBounds bounds = {});
 
     // A picture presented at `pts` for `duration` ticks (none: right after the previous
     // picture; 0: unknown) arrives; `guess` is the decoder's guess of its time. Answers how
@@ -27,6 +36,8 @@ public:
     int64_t Arrive(std::optional<int64_t> pts, std::optional<int64_t> guess, int64_t duration);
     // The stream has ended: how many slots the picture held last fills (0 when none is held).
     int64_t Finish();
+    // A picture at or after the end has arrived: no later one is wanted.
+    bool Ended() const { return ended; }
 
 private:
     int64_t SlotOf(int64_t pts) const;
@@ -35,9 +46,11 @@ private:
     const AVRational timeBase;
     std::optional<int64_t> origin;
     const std::optional<int64_t> maxStep;
+    const GridBounds bounds;
     int64_t nextSlot = 0;  // the first slot not yet filled
     bool started = false;  // a picture has arrived
     bool holding = false;
+    bool ended = false;
     int64_t heldSlot = 0;            // the slot where the held picture's time comes
     std::optional<int64_t> heldPts;  // its time in ticks, when known
     std::optional<int64_t> heldEnd;  // its end in ticks, when known

@@ -17,6 +17,9 @@ struct PictureOrientation {
     int DisplayHeight() const { return clockwiseTurns % 2 ? squareWidth : squareHeight; }
 };
 
+// The stream's sample aspect ratio, else its codec's; {0, 1} or {0, 0} when neither states one.
+AVRational SampleAspectOf(const AVStream& stream);
+
 // What the stream states: its sample aspect ratio (an aspect within 1 % of square counts as
 // square) and its display matrix (rotations by multiples of 90 degrees; others are ignored).
 PictureOrientation OrientationOf(const AVStream& stream);

@@ -19,7 +19,8 @@ public:
     StreamDecoder& operator=(const StreamDecoder&) = delete;
 
     // The body of the stream's decode thread: decodes the queue's packets until the queue
-    // ends, then drains the decoder and delivers what it held back. A stop skips the draining.
+    // ends (or the stream has Finished), then drains the decoder and delivers what it held back.
+    // A stop skips the draining.
     // A decoder failure ends the stream early, as its end would (what was held back is still
     // delivered); a damaged packet is skipped.
     void Run(PacketQueue& queue, std::stop_token stop);
@@ -46,6 +47,9 @@ protected:
     virtual bool Deliver(const AVFrame& frame) = 0;
     // Hands over what the converter still holds once the last frame has been delivered.
     virtual void DeliverRest() {}
+    // Whether the stream has delivered all it is to deliver (a part of a movie has ended):
+    // decoding stops as at the stream's end.
+    virtual bool Finished() const { return false; }
 
     SampleGrabber& grabber;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/MediaFormats.h"
+#include "source/MovieFacts.h"
 #include "source/internal/FrameGrid.h"
 #include "source/internal/PictureOrientation.h"
 #include "source/internal/StreamDecoder.h"
@@ -22,9 +23,9 @@ public:
     [[nodiscard]] MediaStatus Open(const AVStream& stream);
     // The format of the delivered pictures, valid after a successful Open.
     const VideoInfoHeader& Format() const { return format; }
-    // Sets the grid: `frameRate` slots a second from the stream's start, in a container
-    // whose timestamps may jump or not. Before decoding.
-    void PaceOn(AVRational frameRate, bool timestampsJump);
+    // Sets the grid: `frameRate` slots a second from the stream's start (the part's start, when
+    // the part starts later), in a container whose timestamps may jump or not. Before decoding.
+    void PaceOn(AVRational frameRate, bool timestampsJump, const MovieSpan& span);
 
 private:
     // What the scaler was made for: the decoded frames' size, pixel format and colours.
@@ -36,6 +37,7 @@ private:
 
     bool Deliver(const AVFrame& frame) override;
     void DeliverRest() override;
+    bool Finished() const override { return grid && grid->Ended(); }
     // Makes the scaler take frames shaped like this one.
     bool ScaleFrom(const AVFrame& frame);
     // Converts a frame into the picture as it is shown; false when the scaler fails.

@@ -346,13 +346,17 @@ TEST_F(Convert, FrameRateAboveTheDisplaysIsThinnedAndPlays) {
     EXPECT_GE(shown["framesShown"].get<int>(), 48) << "the whole first pass";
 }
 
-// A bitrate that the movie's length makes too much for a cartridge is said at the start; the
-// summary stays JSON for a path that is not UTF-8.
+// A bitrate that the movie's length makes too much for a cartridge is said at the start, with
+// the estimate `plan` gives; the summary stays JSON for a path that is not UTF-8.
 TEST_F(Convert, WarningsAndSummariesForAnyPath) {
     const std::string output = (scratch.Path() / "caf\xE9.gba").string();
     const CliResult result = RunCli({"convert", Movie(), output, "--bitrate", "100000", "--json"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("more than the 33554432 bytes of a cartridge"), std::string::npos) << result.err;
+    const CliResult plan = RunCli({"plan", Movie(), "--bitrate", "100000", "--json"});
+    ASSERT_EQ(plan.exitCode, 0) << plan.err;
+    const std::string estimate = std::to_string(json::parse(plan.out)["imageBytes"].get<uint64_t>());
+    EXPECT_NE(result.err.find("image of about " + estimate + " bytes"), std::string::npos) << result.err;
     const json summary = json::parse(result.out);
     EXPECT_TRUE(summary["ok"].get<bool>());
     EXPECT_NE(summary["output"].get<std::string>().find("caf\uFFFD.gba"), std::string::npos);

@@ -1,0 +1,19 @@
+#pragma once
+// A movie's facts in the words kavro-cli shows them with.
+#include <cstdint>
+#include <string>
+
+#include "job/ConversionPlan.h"
+#include "source/MovieFacts.h"
+
+// Frames per second with up to three decimals: "23.976", "25", "12.5".
+std::string RateWords(uint32_t numerator, uint32_t denominator);
+
+// The sound as a player names it: "AAC 48 kHz stereo", "PCM 44.1 kHz mono", "AC3 48 kHz 6ch".
+std::string SoundWords(const SoundFacts& sound);
+
+// How long the whole movie lasts on the plan's source clock.
+int64_t MovieDurationUs(const MovieFacts& facts, const VideoPlan& video);
+
+// One line of what the movie is: "1:32:10 ・ 1920×1080 ・ 23.976 fps ・ AAC 48 kHz stereo".
+std::string FactsLine(const MovieFacts& facts, const VideoPlan& video);
