@@ -269,7 +269,8 @@ TEST_F(Convert, SignalWhileWaitingForTheMovieAborts) {
     const std::string fifo = (scratch.Path() / "movie.avi").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     CliProcess process({"convert", fifo, Output()});
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Long enough for a loaded machine to start the program and set its signal handlers.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const auto signalled = std::chrono::steady_clock::now();
     kill(process.Pid(), SIGTERM);
     EXPECT_EQ(process.Wait(std::chrono::seconds(5)), 1);
