@@ -17,6 +17,7 @@
 #include "cli/StreamSummary.h"
 #include "job/CartridgeFit.h"
 #include "job/Completion.h"
+#include "job/PlanSummary.h"
 #include "job/ConversionWorker.h"
 #include "platform/AbortEvent.h"
 #include "platform/FileIdentity.h"
@@ -138,9 +139,9 @@ public:
         if (json_) return kExitOk;
         std::cerr << "wrote " << request.outputPath;
         if (request.fitBytes > 0)
-            std::cerr << fmt::format(": {} bytes, {:.1f} % of {} at {:.2f} KB/s ({} {})", fit.imageBytes,
+            std::cerr << fmt::format(": {} bytes, {:.1f} % of {} at {} ({} {})", fit.imageBytes,
                                      100.0 * double(fit.imageBytes) / double(fit.sizeBytes), SizeName(fit.sizeBytes),
-                                     fit.bytesPerSecond / 1024.0, fit.passes, fit.passes == 1 ? "pass" : "passes");
+                                     RateText(fit.bytesPerSecond), fit.passes, fit.passes == 1 ? "pass" : "passes");
         std::cerr << "\n";
         return kExitOk;
     }

@@ -37,8 +37,6 @@ std::string KeptWords(const VideoPlan& video) {
     return words;
 }
 
-std::string RateText(const VideoPlan& video) { return fmt::format("{:.2f}", double(BytesPerSecond(video)) / 1024); }
-
 struct Placement {
     uint32_t left, top;
 };
@@ -129,7 +127,7 @@ void PrintText(const json& plan, const MovieFacts& facts, const ConversionPlan& 
                                conversion.sourceFrames, RateWords(video.rateNumerator, video.rateDenominator),
                                KeptWords(video), video.frameStep, video.frameStep));
     line("sound", fmt::format("{} blocks of 352 samples, 4-bit ADPCM at 21024 Hz", conversion.audioBlocks));
-    line("bitrate", fmt::format("{} KB/s", RateText(video)));
+    line("bitrate", RateText(BytesPerSecond(video)));
     line("image", fmt::format("about {} bytes ({})", conversion.imageBytes, kBudgetNote));
     line("playing", FormatMovieTime(conversion.playingUs));
     std::string fits;
@@ -140,8 +138,8 @@ void PrintText(const json& plan, const MovieFacts& facts, const ConversionPlan& 
     if (plan.contains("fit")) {
         const json& fit = plan["fit"];
         line("fit", fit["fits"].get<bool>()
-                        ? fmt::format("{}: {} KB/s fills {:.1f} % by the estimate", SizeName(fit["sizeBytes"].get<uint64_t>()),
-                                      RateText(video), 100 * fit["fill"].get<double>())
+                        ? fmt::format("{}: {} fills {:.1f} % by the estimate", SizeName(fit["sizeBytes"].get<uint64_t>()),
+                                      RateText(BytesPerSecond(video)), 100 * fit["fill"].get<double>())
                         : fit["message"].get<std::string>());
     }
 }

@@ -17,10 +17,15 @@ namespace seek_points {
 // an intra frame this often is the seek-point benchmark's (bench/cinepak).
 inline constexpr uint16_t kSpacingRefreshes = 119;
 
-// Records from one seek point to the next in a stream of `frameStep` (16.16 frames per
-// refresh): the spacing's frames to the nearest, at least 1.
+// Records in `refreshes` display refreshes of a stream of `frameStep` (16.16 frames per
+// refresh), to the nearest.
+constexpr uint64_t RecordsIn(uint32_t refreshes, uint32_t frameStep) {
+    return (uint64_t(refreshes) * frameStep + movie_stream::kOneFrame / 2) / movie_stream::kOneFrame;
+}
+
+// Records from one seek point to the next: the spacing's records, at least 1.
 constexpr uint32_t SeekInterval(uint32_t frameStep, uint32_t spacingRefreshes) {
-    const uint64_t frames = (uint64_t(spacingRefreshes) * frameStep + movie_stream::kOneFrame / 2) / movie_stream::kOneFrame;
+    const uint64_t frames = RecordsIn(spacingRefreshes, frameStep);
     return frames == 0 ? 1 : frames > 0xFFFFFFFFu ? 0xFFFFFFFFu : uint32_t(frames);
 }
 

@@ -10,6 +10,7 @@
 #include "job/AssembleRomImage.h"
 #include "job/ConversionWorker.h"
 #include "job/MovieTime.h"
+#include "job/PlanSummary.h"
 #include "job/ProgressShare.h"
 #include "job/TemporaryStream.h"
 #include "platform/RunState.h"
@@ -108,8 +109,6 @@ private:
     double previousRate = 0;     // the pass before, none at first: a line through nothing at all
     double previousPictures = 0;
 };
-
-std::string RateText(uint32_t bytesPerSecond) { return fmt::format("{:.2f} KB/s", bytesPerSecond / 1024.0); }
 
 }  // namespace
 

@@ -49,14 +49,23 @@ bool LearnLength(SourceGraph& graph, const JobArguments& arguments, const VideoP
     return true;
 }
 
+}  // namespace
+
+bool ConfigureEncoder(MovieEncoder& encoder, const JobArguments& arguments) {
+    if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
+                               arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
+        return false;
+    encoder.SetSeekPoints(arguments.seekSpacingRefreshes);
+    if (arguments.byteRate) encoder.SetByteRate(*arguments.byteRate);
+    return true;
+}
+
+namespace {
+
 // The steps in their order; a code other than kCompleted ends the job at once.
 CompletionCode RunSteps(const JobArguments& arguments, MovieEncoder& encoder, std::unique_ptr<SourceGraph>& graph) {
     if (!encoder.SetOutputFile(arguments.streamPath)) return kNoStreamPath;
-    if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
-                               arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
-        return kParametersRejected;
-    encoder.SetSeekPoints(arguments.seekSpacingRefreshes);
-    if (arguments.byteRate) encoder.SetByteRate(*arguments.byteRate);
+    if (!ConfigureEncoder(encoder, arguments)) return kParametersRejected;
     if (!BuildSourceGraph(graph, arguments.moviePath, encoder, arguments.abortEvent, arguments.span))
         return kSourceNotBuilt;
     int64_t length = 0;

@@ -29,6 +29,12 @@ struct JobArguments {
     const AbortEvent* abortEvent = nullptr;  // polled by every step; none: the job cannot be aborted
 };
 
+class MovieEncoder;
+
+// Gives the encoder the arguments' settings, as a conversion and its plan both start: false
+// when it refuses them (kParametersRejected).
+[[nodiscard]] bool ConfigureEncoder(MovieEncoder& encoder, const JobArguments& arguments);
+
 namespace ConversionJob {
 // Returns kCompleted or the code of the step that failed: kNoStreamPath, kParametersRejected,
 // kSourceNotBuilt, kNoDuration, kRunFailed (also for an abort taken at any step, and for a run

@@ -49,7 +49,7 @@ uint64_t EstimateImageBytes(const VideoPlan& video, uint64_t frames, uint64_t so
 }
 
 int64_t PlayingTimeUs(const VideoPlan& video, uint64_t frames) {
-    return int64_t((unsigned __int128)frames * video.rateDenominator * kMicrosecondsPerSecond / video.rateNumerator);
+    return FramesDurationUs(frames, video.rateNumerator, video.rateDenominator);
 }
 
 uint64_t FramesFitting(const VideoPlan& video, uint64_t bytes) {
@@ -80,12 +80,10 @@ CompletionCode PlanConversion(const MovieFacts& facts, const JobArguments& argum
                               std::string& error) {
     // The encoder plans as it would in the conversion: the same steps, without a stream.
     MovieEncoder encoder;
-    if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
-                               arguments.frameRateMode, arguments.preFilter, arguments.bitrate)) {
+    if (!ConfigureEncoder(encoder, arguments)) {
         error = std::string(CompletionCause(kParametersRejected));
         return kParametersRejected;
     }
-    if (arguments.byteRate) encoder.SetByteRate(*arguments.byteRate);
     encoder.SetProbedRate(facts.probedRate, facts.probedScale);
     if (!encoder.SetupVideo(facts.videoFormat)) {
         error = PictureRefusalText(encoder.Plan(), facts.videoFormat.bmiHeader);

@@ -72,6 +72,10 @@ std::optional<int64_t> ParseMovieTime(std::string_view text) {
     return seconds * kMicrosecondsPerSecond + fraction;
 }
 
+int64_t FramesDurationUs(uint64_t frames, uint32_t numerator, uint32_t denominator) {
+    return int64_t((unsigned __int128)frames * denominator * kMicrosecondsPerSecond / numerator);
+}
+
 std::string FormatMovieTime(int64_t microseconds) {
     const int64_t milliseconds = microseconds / 1000;
     const int64_t seconds = milliseconds / 1000;

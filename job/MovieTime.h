@@ -7,6 +7,9 @@
 
 inline constexpr int64_t kMicrosecondsPerSecond = 1'000'000;
 
+// How long `frames` frames last at numerator / denominator frames a second, truncated.
+int64_t FramesDurationUs(uint64_t frames, uint32_t numerator, uint32_t denominator);
+
 // Seconds ("90", "90.5") or hours, minutes and seconds ("1:02:03.250", also "2:03"), with blanks
 // around it: the time in microseconds (finer digits are cut off); none when the text is no
 // such time. Minutes and seconds after a colon stay below 60.

@@ -28,6 +28,8 @@ std::string RateWords(uint32_t numerator, uint32_t denominator) {
     return Decimal(double(numerator) / denominator, 3);
 }
 
+std::string RateText(uint64_t bytesPerSecond) { return fmt::format("{:.2f} KB/s", double(bytesPerSecond) / 1024); }
+
 std::string SoundWords(const SoundFacts& sound) {
     // FFmpeg names PCM by its sample layout (pcm_s16le): a player says PCM.
     const std::string codec = sound.codec.rfind("pcm_", 0) == 0 ? "PCM" : Upper(sound.codec);
@@ -38,8 +40,7 @@ std::string SoundWords(const SoundFacts& sound) {
 
 int64_t MovieDurationUs(const MovieFacts& facts, const VideoPlan& video) {
     const int64_t frames = LengthInFrames(facts.timing, video, {}).value_or(0);
-    return int64_t((unsigned __int128)frames * video.sourceRateDenominator * kMicrosecondsPerSecond /
-                   video.sourceRateNumerator);
+    return FramesDurationUs(uint64_t(frames), video.sourceRateNumerator, video.sourceRateDenominator);
 }
 
 std::string FactsLine(const MovieFacts& facts, const VideoPlan& video) {

@@ -9,6 +9,9 @@
 // Frames per second with up to three decimals: "23.976", "25", "12.5".
 std::string RateWords(uint32_t numerator, uint32_t denominator);
 
+// A data rate in kilobytes a second, two decimals: "120.00 KB/s", "37.51 KB/s".
+std::string RateText(uint64_t bytesPerSecond);
+
 // The sound as a player names it: "AAC 48 kHz stereo", "PCM 44.1 kHz mono", "AC3 48 kHz 6ch".
 std::string SoundWords(const SoundFacts& sound);
 

@@ -2,6 +2,7 @@
 
 #include "format/MovieStream.h"
 #include "format/PlayerLayout.h"
+#include "format/SeekPoints.h"
 #include "player/ControlKeys.h"
 #include "player/Hint.h"
 #include "player/Interrupt.h"
@@ -38,18 +39,12 @@ uint32_t Position() {
     return shown != kNoRecord ? shown : gPass.firstRecord;
 }
 
-// Records in `refreshes` of movie time, to the nearest.
-uint32_t RecordsIn(uint32_t refreshes, uint32_t frameStep) {
-    return static_cast<uint32_t>((static_cast<uint64_t>(refreshes) * frameStep + movie_stream::kOneFrame / 2) >>
-                                 16);
-}
-
 // The seek point for a seek of `refreshes` (back when negative) from where the movie stands.
 // Back beyond the start lands on it; on beyond the last record, too: the movie loops.
 uint32_t SeekPointFor(const Movie& movie, int32_t refreshes) {
     const uint32_t position = Position();
-    const uint32_t distance = RecordsIn(static_cast<uint32_t>(refreshes < 0 ? -refreshes : refreshes),
-                                        movie.stream.frameStep);
+    const uint32_t distance = static_cast<uint32_t>(seek_points::RecordsIn(
+        static_cast<uint32_t>(refreshes < 0 ? -refreshes : refreshes), movie.stream.frameStep));
     uint32_t target = 0;
     if (refreshes < 0) {
         target = position > distance ? position - distance : 0;

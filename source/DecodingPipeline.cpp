@@ -133,9 +133,11 @@ MovieFacts DecodingPipeline::Facts() const {
 MediaStatus DecodingPipeline::ScanLength(MovieFacts& facts) {
     std::optional<int64_t> pictureEnd;
     std::optional<int64_t> soundEnd;
+    // One packet for the whole scan: each read replaces what the last one held.
+    const ffmpeg::PacketPtr packet(av_packet_alloc());
+    if (!packet) return AVERROR(ENOMEM);
     for (;;) {
-        ffmpeg::PacketPtr packet(av_packet_alloc());
-        if (!packet) return AVERROR(ENOMEM);
+        av_packet_unref(packet.get());
         const int status = av_read_frame(input.get(), packet.get());
         if (status == AVERROR_EOF) break;
         if (status < 0) return status;
