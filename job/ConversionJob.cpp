@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 #include <memory>
 
 #include <fmt/format.h>
@@ -37,9 +39,13 @@ void NotePlan(const ConversionPlan& plan) {
                                     kCartridgeLimitBytes));
 }
 
-// The movie's length in frames: as the file states it, else as its packets tell.
+// The movie's length in frames: as the file states it, else as its packets tell. Only a file
+// can be read a second time for them: a second reader of a pipe would take the movie's bytes
+// from the conversion.
 bool LearnLength(SourceGraph& graph, const JobArguments& arguments, const VideoPlan& plan, int64_t& length) {
     if (QuerySourceLength(graph, length)) return true;
+    std::error_code unreadable;
+    if (!std::filesystem::is_regular_file(arguments.moviePath, unreadable)) return false;
     MovieFacts facts;
     std::string error;
     if (!ReadMovieFacts(arguments.moviePath, arguments.abortEvent, facts, error)) return false;
