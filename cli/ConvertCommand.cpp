@@ -19,11 +19,15 @@
 #include "job/Completion.h"
 #include "job/PlanSummary.h"
 #include "job/ConversionWorker.h"
+#include "job/MenuConversion.h"
+#include "menu/GuiHost.h"
+#include "menu/MenuPreparation.h"
 #include "platform/AbortEvent.h"
 #include "platform/FileIdentity.h"
 #include "platform/QueuedNotifyReceiver.h"
 #include "platform/RunState.h"
 #include "platform/ThreadPriority.h"
+#include "video/MenuCatalogueReader.h"
 #include "video/MovieStreamReader.h"
 
 namespace {
@@ -47,9 +51,9 @@ struct RunOutcome {
     bool aborted = false;
 };
 
-// Runs the worker on its own thread (at background priority with --nice) while this thread
-// shows its notices.
-RunOutcome RunConversion(ConversionRequest& request, bool nice) {
+// Runs the worker (that of one movie, or of a menu image when `menu` holds movies) on its own
+// thread (at background priority with --nice) while this thread shows its notices.
+RunOutcome RunConversion(ConversionRequest& request, MenuRequest& menu, bool nice) {
     ProgressPrinter printer(isatty(STDERR_FILENO) != 0);
     std::optional<int> completion;
     QueuedNotifyReceiver receiver([&](uint32_t code, intptr_t value) {
@@ -63,15 +67,27 @@ RunOutcome RunConversion(ConversionRequest& request, bool nice) {
     AbortRequested = false;
     ErrorDetail.clear();
     {
-        std::jthread worker([&request, nice] {
+        menu.settings = request;
+        std::jthread worker([&request, &menu, nice] {
             if (nice) SetCurrentThreadBackgroundPriority();
-            ConversionWorker(request);
+            if (menu.movies.empty())
+                ConversionWorker(request);
+            else
+                MenuConversionWorker(menu);
         });
         while (!completion) receiver.WaitAndPump(std::chrono::milliseconds(100));
     }
     NotifyWindow = nullptr;
     printer.Finish();
     return {*completion, AbortRequested.load()};
+}
+
+nlohmann::json FitSummary(const FitReport& fit) {
+    return {{"sizeBytes", fit.sizeBytes},
+            {"bitrate", fit.bytesPerSecond / 1024.0},
+            {"bytesPerSecond", fit.bytesPerSecond},
+            {"fill", double(fit.imageBytes) / double(fit.sizeBytes)},
+            {"passes", fit.passes}};
 }
 
 nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outcome, const FitReport& fit) {
@@ -84,6 +100,18 @@ nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outco
         return summary;
     }
     const ImageFile image = ReadImageFile(request.outputPath);
+    if (const MenuCatalogueCheck menu = ReadMenuCatalogue(image.bytes); menu.isMenu) {
+        summary["imageBytes"] = image.bytes.size();
+        summary["catalogueOk"] = menu.ok;
+        summary["movies"] = nlohmann::json::array();
+        for (size_t i = 0; i < menu.entries.size(); ++i)
+            summary["movies"].push_back({{"title", TitleOf(menu.entries[i])},
+                                         {"streamOffset", menu.entries[i].streamOffset},
+                                         {"streamBytes", menu.entries[i].streamBytes},
+                                         {"frames", i < menu.streams.size() ? menu.streams[i].info.frameCount : 0}});
+        if (request.fitBytes > 0) summary["fit"] = FitSummary(fit);
+        return summary;
+    }
     const StreamLocation location = LocateStream(image.bytes, std::nullopt);
     const MovieStreamCheck stream = ReadMovieStream(image.bytes, location.offset);
     const StreamSummary figures = SummarizeStream(stream.info);
@@ -96,12 +124,7 @@ nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outco
     summary["movieSeconds"] = figures.movieSeconds;
     summary["audioBlocks"] = stream.info.audioBlockCount;
     summary["streamOk"] = stream.ok;
-    if (request.fitBytes > 0)
-        summary["fit"] = {{"sizeBytes", fit.sizeBytes},
-                          {"bitrate", fit.bytesPerSecond / 1024.0},
-                          {"bytesPerSecond", fit.bytesPerSecond},
-                          {"fill", double(fit.imageBytes) / double(fit.sizeBytes)},
-                          {"passes", fit.passes}};
+    if (request.fitBytes > 0) summary["fit"] = FitSummary(fit);
     return summary;
 }
 
@@ -125,10 +148,24 @@ public:
             std::cerr << "kavro-cli convert: " << error->message << "\n";
             return kExitUsage;
         }
+        std::vector<MenuChoice> choices;
+        if (auto fault = options_.MenuChoices(choices)) {
+            std::cerr << "kavro-cli convert: " << *fault << "\n";
+            return kExitUsage;
+        }
         request.abortEvent = &abortEvent;
         FitReport fit;
         request.fitReport = &fit;
-        const RunOutcome outcome = RunConversion(request, nice_);
+        MenuRequest menu;
+        if (!choices.empty()) {
+            const GuiHost gui;
+            std::string error;
+            if (!PrepareMenu(choices, menu, error)) {
+                std::cerr << "kavro-cli convert: " << error << "\n";
+                return kExitDamaged;
+            }
+        }
+        const RunOutcome outcome = RunConversion(request, menu, nice_);
         const CompletionReport report = DescribeCompletion(outcome.completionCode, outcome.aborted, ErrorDetail);
         if (json_)
             std::cout << Summary(request, outcome, fit).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";

@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "cli/Playlist.h"
 #include "job/ConversionSettings.h"
+#include "platform/FileIdentity.h"
 
 namespace {
 
@@ -79,9 +81,19 @@ std::optional<std::string> FitBytesText(std::string_view text) {
 
 }  // namespace
 
-ConvertOptions::ConvertOptions(CLI::App& command, bool writesOutput) {
-    command.add_option("movie", movie, Help(SettingNamed("moviePath")))->required();
-    if (writesOutput) command.add_option("output", output, Help(SettingNamed("outputPath")))->required();
+ConvertOptions::ConvertOptions(CLI::App& command, bool writesOutput) : writesOutput(writesOutput) {
+    if (writesOutput) {
+        command.add_option("movie", operands,
+                           fmt::format("MOVIE OUTPUT: {}; {}. Or MOVIE... with -o: several movies behind a menu",
+                                       Help(SettingNamed("moviePath")), Help(SettingNamed("outputPath"))));
+        command.add_option("-o,--output", output, "The cartridge image, when the operands are all movies");
+        command.add_option("--title", titles, "A movie's title on the menu, in the movies' order (default: its file name)");
+        command.add_option("--playlist", playlist,
+                           "A file of movies for the menu, one a line: PATH, then optionally a tab, the title, a tab "
+                           "and the thumbnail's time (default 10 % into the movie); # starts a comment line");
+    } else {
+        command.add_option("movie", movie, Help(SettingNamed("moviePath")))->required();
+    }
     for (const Setting& setting : ConversionSettings()) {
         if (setting.option.empty()) continue;
         if (setting.kind == SettingKind::Flag) {
@@ -110,10 +122,55 @@ bool ConvertOptions::Given(std::string_view setting) const {
     return found != given.end() && found->second.has_value();
 }
 
+std::optional<std::string> ConvertOptions::Operands(std::vector<MenuChoice>& movies, std::string& outputPath) const {
+    if (!writesOutput) {
+        movies = {{movie, "", std::nullopt}};
+        return std::nullopt;
+    }
+    movies.clear();
+    outputPath = output;
+    std::vector<std::string> paths = operands;
+    if (output.empty()) {
+        if (paths.size() != 2 || playlist) return std::string("convert takes MOVIE OUTPUT, or MOVIE... -o OUTPUT");
+        outputPath = paths.back();
+        paths.pop_back();
+    }
+    for (const std::string& path : paths) movies.push_back({path, "", std::nullopt});
+    if (playlist)
+        if (auto fault = ReadPlaylist(*playlist, movies)) return fmt::format("--playlist: {}", *fault);
+    if (movies.empty()) return std::string("convert needs a movie");
+    if (titles.size() > movies.size()) return fmt::format("--title given {} times for {} movies", titles.size(), movies.size());
+    for (size_t at = 0; at < titles.size(); ++at) movies[at].title = titles[at];
+    if (movies.size() > menu_catalogue::kMaxMovies)
+        return fmt::format("a menu holds at most {} movies, not {}", menu_catalogue::kMaxMovies, movies.size());
+    return std::nullopt;
+}
+
+std::optional<std::string> ConvertOptions::MenuChoices(std::vector<MenuChoice>& choices) const {
+    std::string outputPath;
+    if (auto fault = Operands(choices, outputPath)) return fault;
+    if (choices.size() < 2) {
+        choices.clear();
+        return std::nullopt;
+    }
+    for (const MenuChoice& choice : choices) {
+        if (!std::filesystem::is_regular_file(choice.moviePath))
+            return fmt::format("{}: the movies of a menu are read more than once and must be files", choice.moviePath);
+        if (IsSameFile(choice.moviePath, std::filesystem::absolute(outputPath).string()))
+            return fmt::format("{} is one of the movies; the image needs a file of its own", outputPath);
+        ConversionRequest check;
+        if (auto fault = Store("moviePath", choice.moviePath, "movie", check)) return fault;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> ConvertOptions::BuildRequest(ConversionRequest& request) const {
-    if (auto fault = Store("moviePath", movie, "movie", request)) return fault;
-    if (!output.empty())
-        if (auto fault = Store("outputPath", std::filesystem::absolute(output).string(), "output", request)) return fault;
+    std::vector<MenuChoice> movies;
+    std::string outputPath;
+    if (auto fault = Operands(movies, outputPath)) return fault;
+    if (auto fault = Store("moviePath", movies.front().moviePath, "movie", request)) return fault;
+    if (!outputPath.empty())
+        if (auto fault = Store("outputPath", std::filesystem::absolute(outputPath).string(), "output", request)) return fault;
 
     const bool manualGiven = Given("trimMode") || trims || size;
     request.pictureMode = manualGiven ? kManualPicture : 0;

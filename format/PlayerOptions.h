@@ -20,8 +20,11 @@ inline constexpr uint8_t kVersion = 1;
 enum class ImageLayout : uint8_t {
     // One movie stream from the first byte behind the player image.
     kOneMovie = 0,
-    // Values above are kept for later layouts (several movies behind a menu, say), each with
-    // the meaning of layoutData that it gives; a player that does not know one plays nothing.
+    // Several movies behind a menu (format/MenuCatalogue.h): layoutData[0] is the catalogue's
+    // offset in the image, layoutData[1] its movie count.
+    kMenu = 1,
+    // Values above are kept for later layouts, each with the meaning of layoutData that it
+    // gives; a player that does not know one plays nothing.
 };
 
 // The tag by which flash cartridges and emulators tell that a cartridge keeps battery-backed
@@ -65,11 +68,30 @@ constexpr PlayerOptions WithControls(uint16_t spacingRefreshes) {
     return options;
 }
 
-// Whether this player understands the block: its magic, version and layout.
-constexpr bool Known(const PlayerOptions& options) {
+// Whether the block's magic and version are this contract's.
+constexpr bool OwnBlock(const PlayerOptions& options) {
     for (int i = 0; i < 4; ++i)
         if (options.magic[i] != kMagic[i]) return false;
-    return options.version == kVersion && options.layout == uint8_t(ImageLayout::kOneMovie);
+    return options.version == kVersion;
+}
+
+// Whether this player understands the block as one movie: its magic, version and layout.
+constexpr bool Known(const PlayerOptions& options) {
+    return OwnBlock(options) && options.layout == uint8_t(ImageLayout::kOneMovie);
+}
+
+// Whether the block is of a menu image, with the catalogue it names.
+constexpr bool IsMenu(const PlayerOptions& options) {
+    return OwnBlock(options) && options.layout == uint8_t(ImageLayout::kMenu) && options.layoutData[1] > 0;
+}
+
+// The block of a menu image: `base`'s modes, the catalogue at `catalogueOffset` in the image.
+constexpr PlayerOptions ForMenu(PlayerOptions base, uint32_t catalogueOffset, uint32_t movieCount) {
+    base.layout = uint8_t(ImageLayout::kMenu);
+    base.layoutData[0] = catalogueOffset;
+    base.layoutData[1] = movieCount;
+    base.layoutData[2] = 0;
+    return base;
 }
 
 // Whether the block asks for the controls with seek points to seek to.
@@ -86,6 +108,7 @@ constexpr bool DeclaresSram(const PlayerOptions& options) {
 }
 
 static_assert(!DeclaresSram(Off()) && DeclaresSram(WithControls(1)) && Known(WithControls(1)));
+static_assert(IsMenu(ForMenu(Off(), 44000, 3)) && !Known(ForMenu(Off(), 44000, 3)) && !IsMenu(Off()));
 
 // The block of a player image (of at least kOffset + sizeof(PlayerOptions) bytes), and the
 // image with another block in its place.

@@ -84,14 +84,15 @@ bool WriteTitle(int fd, std::span<const uint8_t> player, const std::string& romN
            pwrite(fd, header.data() + kComplementOffset, 1, kComplementOffset) == 1;
 }
 
-// The player image with the request's options block in place of its own; none when the player
-// carries no block this build knows, which could not be told what to do.
-std::optional<std::vector<uint8_t>> PlayerWithOptions(std::span<const uint8_t> player, const ConversionRequest& request) {
+// The player image with `options` in place of its own block; none when the player carries no
+// block this build knows, which could not be told what to do.
+std::optional<std::vector<uint8_t>> PlayerWithOptions(std::span<const uint8_t> player,
+                                                      const player_options::PlayerOptions& options) {
     if (player.size() < player_options::kOffset + sizeof(player_options::PlayerOptions) ||
         !player_options::Known(player_options::Get(player.data())))
         return std::nullopt;
     std::vector<uint8_t> image(player.begin(), player.end());
-    player_options::Put(image.data(), PlayerOptionsFor(request));
+    player_options::Put(image.data(), options);
     return image;
 }
 
@@ -112,28 +113,47 @@ CompletionCode Fail(CompletionCode code, const std::string& path) {
     return code;
 }
 
-// Steps after the player image is written: append the stream, then the title.
-CompletionCode AppendStream(int output, std::span<const uint8_t> player, const ConversionRequest& request,
-                 const std::string& streamPath) {
+// Reads a whole stream file.
+std::optional<std::vector<uint8_t>> ReadStream(const std::string& streamPath) {
     const FileDescriptor stream(open(streamPath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    if (!stream.valid() || fstat(stream.get(), &status) != 0) return Fail(kStreamNotOpened, streamPath);
-    const size_t streamBytes = size_t(status.st_size);
-    CompletionCode code = kCompleted;
-    if (player.size() + streamBytes > kCartridgeLimitBytes) {
-        code = kImageTooLarge;
-        ErrorDetail = fmt::format("イメージは {} バイトで、カートリッジの上限 {} バイトを超えています",
-                                  GroupedDigits(player.size() + streamBytes), GroupedDigits(kCartridgeLimitBytes));
-    }
+    if (!stream.valid() || fstat(stream.get(), &status) != 0) return std::nullopt;
     std::vector<uint8_t> buffer;
     try {
-        buffer.resize(streamBytes);
+        buffer.resize(size_t(status.st_size));
     } catch (const std::bad_alloc&) {
         errno = ENOMEM;
-        return Fail(kStreamNotRead, streamPath);
+        return std::nullopt;
     }
-    if (!ReadAll(stream.get(), buffer)) return Fail(kStreamNotRead, streamPath);
-    if (!WriteAll(output, buffer)) return Fail(kStreamNotWritten, request.outputPath);
+    if (!ReadAll(stream.get(), buffer)) return std::nullopt;
+    return buffer;
+}
+
+uint64_t FileBytes(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 ? uint64_t(status.st_size) : 0;
+}
+
+// Steps after the player image is written: the body, each stream, then the title.
+CompletionCode AppendStreams(int output, std::span<const uint8_t> player, const ConversionRequest& request,
+                             std::span<const uint8_t> body, std::span<const std::string> streamPaths) {
+    uint64_t imageBytes = player.size() + body.size();
+    for (const std::string& path : streamPaths) {
+        if (access(path.c_str(), R_OK) != 0) return Fail(kStreamNotOpened, path);
+        imageBytes += FileBytes(path);
+    }
+    CompletionCode code = kCompleted;
+    if (imageBytes > kCartridgeLimitBytes) {
+        code = kImageTooLarge;
+        ErrorDetail = fmt::format("イメージは {} バイトで、カートリッジの上限 {} バイトを超えています",
+                                  GroupedDigits(imageBytes), GroupedDigits(kCartridgeLimitBytes));
+    }
+    if (!WriteAll(output, body)) return Fail(kStreamNotWritten, request.outputPath);
+    for (const std::string& path : streamPaths) {
+        const std::optional<std::vector<uint8_t>> stream = ReadStream(path);
+        if (!stream) return Fail(errno == ENOENT ? kStreamNotOpened : kStreamNotRead, path);
+        if (!WriteAll(output, *stream)) return Fail(kStreamNotWritten, request.outputPath);
+    }
     // The title's own write result is not examined: the image is complete without it.
     if (!request.romName.empty()) WriteTitle(output, player, request.romName);
     return code;
@@ -141,10 +161,11 @@ CompletionCode AppendStream(int output, std::span<const uint8_t> player, const C
 
 }  // namespace
 
-CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
+CompletionCode AssembleImage(const ConversionRequest& request, const player_options::PlayerOptions& options,
+                             std::span<const uint8_t> body, std::span<const std::string> streamPaths) {
     const auto resource = FindModuleResource("BINARY", 130);
     if (!resource || resource->size() < cartridge::kHeaderBytes) return kPlayerNotWritten;
-    const std::optional<std::vector<uint8_t>> player = PlayerWithOptions(*resource, request);
+    const std::optional<std::vector<uint8_t>> player = PlayerWithOptions(*resource, options);
     if (!player) {
         ErrorDetail = "プレーヤーイメージに、このプログラムが書き込めるオプションブロックがありません";
         return kPlayerNotWritten;
@@ -153,10 +174,14 @@ CompletionCode AssembleRomImage(const ConversionRequest& request, const std::str
     if (!output.IsOpen()) return Fail(kOutputNotCreated, request.outputPath);
     if (!WriteAll(output.Descriptor(), *player))
         return Fail(kPlayerNotWritten, request.outputPath);
-    const CompletionCode code = AppendStream(output.Descriptor(), *player, request, streamPath);
+    const CompletionCode code = AppendStreams(output.Descriptor(), *player, request, body, streamPaths);
     if (code != kCompleted && code != kImageTooLarge) return code;
     // The last moment an abort can keep the existing output.
     if (RunAborted(request.abortEvent)) return kRunFailed;
     if (!output.Commit()) return Fail(kOutputNotCreated, request.outputPath);
     return code;
+}
+
+CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath) {
+    return AssembleImage(request, PlayerOptionsFor(request), {}, std::span(&streamPath, 1));
 }

@@ -6,9 +6,11 @@
 // kImageTooLarge) and the run was not aborted; otherwise it is removed and an existing output
 // stays as it was. A failure leaves its cause in ErrorDetail.
 #include <cstddef>
+#include <span>
 #include <string>
 
 #include "format/Cartridge.h"
+#include "format/PlayerOptions.h"
 #include "job/Completion.h"
 #include "job/ConversionRequest.h"
 
@@ -19,3 +21,8 @@ inline constexpr size_t kCartridgeLimitBytes = cartridge::kMaxImageBytes;  // th
 // the run's abort came before the image replaced the output. Reads request.outputPath, romName,
 // controls and abortEvent.
 CompletionCode AssembleRomImage(const ConversionRequest& request, const std::string& streamPath);
+
+// The same for any layout: the player with `options` in its block, then `body`, then each
+// stream file in turn, byte for byte.
+CompletionCode AssembleImage(const ConversionRequest& request, const player_options::PlayerOptions& options,
+                             std::span<const uint8_t> body, std::span<const std::string> streamPaths);

@@ -144,8 +144,8 @@ std::string DoesNotFitText(const ConversionPlan& plan, uint64_t sizeBytes) {
                        SizeName(sizeBytes), SpokenDuration(fitting), SpokenDuration(plan.playingUs), plan.imageBytes);
 }
 
-CompletionCode ConvertToFit(const ConversionRequest& request) {
-    const uint64_t sizeBytes = uint64_t(request.fitBytes);
+CompletionCode FitStream(const ConversionRequest& request, uint64_t sizeBytes, std::optional<TemporaryStream>& best,
+                         FitReport& report) {
     MovieFacts facts;
     std::string error;
     if (!ReadMovieFacts(request.moviePath, request.abortEvent, facts, error)) {
@@ -164,7 +164,6 @@ CompletionCode ConvertToFit(const ConversionRequest& request) {
     }
 
     FitSearch search(plan, sizeBytes);
-    std::optional<TemporaryStream> best;
     int32_t barStart = 0;
     for (bool again = true; again;) {
         TemporaryStream stream;
@@ -195,7 +194,15 @@ CompletionCode ConvertToFit(const ConversionRequest& request) {
                                   SizeName(sizeBytes), RateText(search.Rate()), sizeBytes);
         return kDoesNotFit;
     }
-    if (request.fitReport)
-        *request.fitReport = FitReport{sizeBytes, search.BestRate(), search.BestImage(), search.Passes()};
+    report = FitReport{sizeBytes, search.BestRate(), search.BestImage(), search.Passes()};
+    return kCompleted;
+}
+
+CompletionCode ConvertToFit(const ConversionRequest& request) {
+    std::optional<TemporaryStream> best;
+    FitReport report;
+    if (const CompletionCode code = FitStream(request, uint64_t(request.fitBytes), best, report); code != kCompleted)
+        return code;
+    if (request.fitReport) *request.fitReport = report;
     return AssembleRomImage(request, best->Path());
 }

@@ -3,11 +3,13 @@
 // plan's estimate and made sure of on the finished stream, converting again with a mended
 // rate while the image passes the size or leaves too much of it empty.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "job/Completion.h"
 #include "job/ConversionPlan.h"
 #include "job/ConversionRequest.h"
+#include "job/TemporaryStream.h"
 
 // What a fitted run chose and made.
 struct FitReport {
@@ -38,6 +40,12 @@ std::string DoesNotFitText(const ConversionPlan& plan, uint64_t sizeBytes);
 
 // A size as the dialog names it: "4 MB" for whole MiB, else its bytes.
 std::string SizeName(uint64_t sizeBytes);
+
+// The stream of the request's movie whose image (the player and this stream) fits `sizeBytes`
+// and fills it the most, into `best`, with what was chosen in `report`: kCompleted, or
+// kDoesNotFit at once (nothing converted) when the movie cannot fit, or the failed pass's code.
+CompletionCode FitStream(const ConversionRequest& request, uint64_t sizeBytes, std::optional<TemporaryStream>& best,
+                         FitReport& report);
 
 // The worker's run for a request with fitBytes: refuses at once (kDoesNotFit, nothing written)
 // when the movie cannot fit, else converts as often as needed, assembles the image that fits

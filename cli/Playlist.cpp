@@ -1,0 +1,43 @@
+#include "cli/Playlist.h"
+
+#include <fmt/format.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "job/MovieTime.h"
+
+namespace {
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    for (size_t start = 0;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> ReadPlaylist(const std::string& path, std::vector<MenuChoice>& movies) {
+    std::ifstream file(path);
+    if (!file) return fmt::format("{} cannot be read", path);
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.front() == '#') continue;
+        const std::vector<std::string> fields = Fields(line);
+        if (fields.size() > 3 || fields[0].empty())
+            return fmt::format("line {}: PATH, then optionally a tab, the title, a tab and the thumbnail's time", number);
+        MenuChoice choice{(folder / fields[0]).string(), fields.size() > 1 ? fields[1] : "", std::nullopt};
+        if (fields.size() == 3) {
+            choice.thumbnailUs = ParseMovieTime(fields[2]);
+            if (!choice.thumbnailUs) return fmt::format("line {}: \"{}\" is no time", number, fields[2]);
+        }
+        movies.push_back(std::move(choice));
+    }
+    return std::nullopt;
+}
