@@ -12,6 +12,7 @@
 #include "format/Cartridge.h"
 #include "format/PlayerOptions.h"
 #include "job/CartridgeHeader.h"
+#include "video/MenuCatalogueReader.h"
 #include "video/MovieStreamReader.h"
 
 namespace {
@@ -34,7 +35,7 @@ OptionsCheck CheckOptions(std::span<const uint8_t> image) {
         return check;
     }
     const player_options::PlayerOptions options = player_options::Get(image.data());
-    check.known = player_options::Known(options);
+    check.known = player_options::Known(options) || player_options::IsMenu(options);
     check.controls = player_options::HasControls(options);
     check.seekSpacingRefreshes = options.seekSpacingRefreshes;
     check.sram = player_options::DeclaresSram(options);
@@ -51,12 +52,47 @@ struct Inspection {
     StreamLocation location;
     CartridgeHeaderCheck header;
     OptionsCheck options;
-    MovieStreamCheck stream;
+    MovieStreamCheck stream;  // a menu image's first movie
     StreamSummary summary;
+    MenuCatalogueCheck menu;
     std::string sizeError;
 
-    bool Damaged() const { return !header.error.empty() || !options.error.empty() || !stream.ok || !sizeError.empty(); }
+    bool Damaged() const {
+        return !header.error.empty() || !options.error.empty() || !stream.ok || !sizeError.empty() || !menu.error.empty();
+    }
 };
+
+nlohmann::json MenuJson(const MenuCatalogueCheck& menu) {
+    nlohmann::json movies = nlohmann::json::array();
+    for (size_t i = 0; i < menu.entries.size(); ++i) {
+        const menu_catalogue::Entry& entry = menu.entries[i];
+        const bool walked = i < menu.streams.size();
+        movies.push_back({{"title", TitleOf(entry)},
+                          {"streamOffset", entry.streamOffset},
+                          {"streamBytes", entry.streamBytes},
+                          {"page", entry.page},
+                          {"thumbnailMs", entry.thumbnailMs},
+                          {"frameCount", walked ? menu.streams[i].info.frameCount : 0},
+                          {"movieSeconds", walked ? SummarizeStream(menu.streams[i].info).movieSeconds : 0.0},
+                          {"streamOk", walked && menu.streams[i].ok}});
+    }
+    return {{"ok", menu.ok}, {"pages", menu.header.pageCount}, {"firstPageOffset", menu.header.firstPageOffset},
+            {"movies", movies}};
+}
+
+void PrintMenu(const MenuCatalogueCheck& menu) {
+    std::cout << fmt::format("menu            {} movies on {} pages (first page at {})\n", menu.entries.size(),
+                             menu.header.pageCount, menu.header.firstPageOffset);
+    for (size_t i = 0; i < menu.entries.size(); ++i) {
+        const menu_catalogue::Entry& entry = menu.entries[i];
+        const std::string figures = i < menu.streams.size()
+                                        ? fmt::format("{} frames, {:.3f} s", menu.streams[i].info.frameCount,
+                                                      SummarizeStream(menu.streams[i].info).movieSeconds)
+                                        : "not walked";
+        std::cout << fmt::format("  movie {:<2}      \"{}\": {} bytes at {}, page {}, {}\n", i + 1, TitleOf(entry),
+                                 entry.streamBytes, entry.streamOffset, entry.page + 1, figures);
+    }
+}
 
 nlohmann::json StatsJson(const RecordSizeStats& stats) {
     return {{"count", stats.count},         {"minBytes", stats.minBytes}, {"medianBytes", stats.medianBytes},
@@ -66,9 +102,9 @@ nlohmann::json StatsJson(const RecordSizeStats& stats) {
 nlohmann::json InspectionJson(const Inspection& in) {
     const MovieStreamInfo& info = in.stream.info;
     nlohmann::json errors = nlohmann::json::array();
-    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error})
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error, &in.menu.error})
         if (!error->empty()) errors.push_back(*error);
-    return {
+    nlohmann::json report = {
         {"image", in.path},
         {"imageBytes", in.imageBytes},
         {"ok", !in.Damaged()},
@@ -99,6 +135,8 @@ nlohmann::json InspectionJson(const Inspection& in) {
                    {"seconds", in.summary.audioSeconds}}},
         {"movieSeconds", in.summary.movieSeconds},
     };
+    if (in.menu.isMenu) report["menu"] = MenuJson(in.menu);
+    return report;
 }
 
 std::string StatsText(const RecordSizeStats& stats) {
@@ -134,7 +172,8 @@ void PrintInspection(const Inspection& in) {
     else
         std::cout << "audio           none\n";
     std::cout << fmt::format("movie           {:.3f} s\n", in.summary.movieSeconds);
-    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error})
+    if (in.menu.isMenu) PrintMenu(in.menu);
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error, &in.menu.error})
         if (!error->empty()) std::cout << "DAMAGED         " << *error << "\n";
     if (!in.Damaged()) std::cout << "checks          all passed\n";
 }
@@ -164,7 +203,16 @@ public:
                                        kMaxImageBytes);
         in.header = CheckCartridgeHeader(file.bytes);
         in.options = CheckOptions(file.bytes);
-        in.stream = ReadMovieStream(file.bytes, in.location.offset);
+        in.menu = ReadMenuCatalogue(file.bytes);
+        if (!in.menu.isMenu) {
+            in.stream = ReadMovieStream(file.bytes, in.location.offset);
+        } else if (!in.menu.streams.empty()) {
+            in.stream = in.menu.streams.front();
+            in.location.offset = in.menu.entries.front().streamOffset;
+            in.location.source = "the menu's catalogue, movie 1";
+        } else {
+            in.stream.ok = true;  // the catalogue's fault is reported once
+        }
         in.summary = SummarizeStream(in.stream.info);
         if (json_)
             std::cout << InspectionJson(in).dump(2) << "\n";
