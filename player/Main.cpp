@@ -2,6 +2,8 @@
 #include "player/ControlKeys.h"
 #include "player/Display.h"
 #include "player/Interrupt.h"
+#include "player/Menu.h"
+#include "player/Options.h"
 #include "player/PauseSound.h"
 #include "player/Playback.h"
 #include "player/SharedBlock.h"
@@ -37,5 +39,8 @@ extern "C" [[noreturn]] void PlayerMain() {
     hw::IE = hw::IRQ_VBLANK;
     hw::UnmaskInterrupts();
 
+    if (const player_options::PlayerOptions options = ReadOptions(); player_options::IsMenu(options)) {
+        RunMenu(options);
+    }
     PlayMovie(kavroImageEnd);
 }

@@ -3,6 +3,7 @@
 #include "format/SeekPoints.h"
 #include "player/ByteOrder.h"
 #include "player/CinepakDecoder.h"
+#include "player/ControlKeys.h"
 #include "player/Controls.h"
 #include "player/Display.h"
 #include "player/FrameHandOver.h"
@@ -86,7 +87,7 @@ uint32_t SoundStartRefresh(uint32_t frameStep) {
 Movie ReadMovie(const uint8_t* streamAddress) {
     const player_options::PlayerOptions options = ReadOptions();
     Movie movie{};
-    if (player_options::Known(options)) {
+    if (player_options::Known(options) || player_options::IsMenu(options)) {
         movie.stream = ReadMovieStream(streamAddress);
     }
     movie.grid = ClearScreen(movie.stream.width, movie.stream.height);
@@ -272,23 +273,52 @@ NextRecord BeginFirstPass(const Movie& movie, FirstRecord& first) {
     return BeginPass(movie, first, begin);
 }
 
-}  // namespace
+// Whether a movie of a menu is to return to it now: B down without controls (any other change of
+// the keys restarts it), SELECT pressed with them. Asked with interrupts masked.
+bool BackToMenu(const Movie& movie) {
+    if (movie.controls) {
+        return (TakeKeyPresses(static_cast<uint16_t>(~hw::KEY_SELECT)) & hw::KEY_SELECT) != 0;
+    }
+    return gPass.keysChanged && (hw::KEYINPUT & hw::KEY_B) == 0;
+}
 
-void PlayMovie(const uint8_t* streamAddress) {
+// Ends a movie of a menu: the handler leaves everything alone from here on.
+void StopPlayback() {
+    const hw::InterruptsMasked masked;
+    gPass.running = false;
+    sound::Stop();
+    ClearSoundBuffers();
+}
+
+// The passes over one movie; from a menu (`fromMenu`), it returns where PlayMenuMovie says.
+void Play(const uint8_t* streamAddress, bool fromMenu) {
     const Movie movie = ReadMovie(streamAddress);
+    if (fromMenu) {
+        StartWatchingKeys();  // the menu's keys are not the movie's presses
+        if (movie.stream.frameCount == 0) {
+            return;
+        }
+    }
     FirstRecord first{};
     NextRecord next = BeginFirstPass(movie, first);
+    uint32_t endRefresh = kNoRecord;  // refresh by which a movie of a menu took its last record
 
     for (;;) {
         hw::MaskInterrupts();
         hw::BIOS_IRQ_FLAGS = 0;  // a v-blank handled from here on ends the wait below
+        if (fromMenu && (BackToMenu(movie) || kavroShared.status.refreshCount > endRefresh)) {
+            StopPlayback();
+            return;
+        }
         if (gPass.keysChanged) {
             next = BeginPass(movie, first, {PassStart::kKeys});
+            endRefresh = kNoRecord;
             continue;
         }
         PassBegin asked{PassStart::kSeek};
         if (movie.controls && TakeControls(movie, asked)) {
             next = BeginPass(movie, first, asked);
+            endRefresh = kNoRecord;
             continue;
         }
         if (HandOverDue(first)) {
@@ -298,7 +328,11 @@ void PlayMovie(const uint8_t* streamAddress) {
         // A record drawn after its v-blank began is shown if that v-blank still lasts.
         PresentDueFrame(InHandledVBlank());
         const bool draw = MayDraw(next);
-        const bool drawFirst = !draw && !first.drawn && LastRecordTaken(movie);
+        const bool lastTaken = !draw && LastRecordTaken(movie);
+        if (fromMenu && lastTaken && endRefresh == kNoRecord) {
+            endRefresh = kavroShared.status.refreshCount;
+        }
+        const bool drawFirst = lastTaken && !fromMenu && !first.drawn;
         hw::UnmaskInterrupts();
         if (movie.controls) {
             KeepUpControls(movie);
@@ -318,4 +352,17 @@ void PlayMovie(const uint8_t* streamAddress) {
         hw::SyncWithInterrupt();
         gPass.framesDrawn = next.index;
     }
+}
+
+}  // namespace
+
+void PlayMovie(const uint8_t* streamAddress) {
+    Play(streamAddress, false);
+    for (;;) {
+        hw::WaitForInterrupt(hw::IRQ_VBLANK);
+    }
+}
+
+void PlayMenuMovie(const uint8_t* streamAddress) {
+    Play(streamAddress, true);
 }

@@ -6,3 +6,8 @@
 
 // `stream` is the movie stream, the first byte after the player's own image.
 [[noreturn]] void PlayMovie(const uint8_t* stream);
+
+// A movie of a menu image: passes as PlayMovie's, but it returns, with the sound stopped and the
+// interrupt handler left idle, once the last record has been on the screen for a refresh, or on
+// B (SELECT with controls, where SELECT no longer goes back to the start).
+void PlayMenuMovie(const uint8_t* stream);

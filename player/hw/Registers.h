@@ -61,10 +61,13 @@ inline constexpr uint16_t TM_START = 1 << 7;
 inline constexpr Register<uint16_t, 0x04000130> KEYINPUT{};
 inline constexpr uint16_t kKeyMask = 0x03FF;
 inline constexpr uint16_t KEY_A = 1 << 0;
+inline constexpr uint16_t KEY_B = 1 << 1;
 inline constexpr uint16_t KEY_SELECT = 1 << 2;
 inline constexpr uint16_t KEY_START = 1 << 3;
 inline constexpr uint16_t KEY_RIGHT = 1 << 4;
 inline constexpr uint16_t KEY_LEFT = 1 << 5;
+inline constexpr uint16_t KEY_UP = 1 << 6;
+inline constexpr uint16_t KEY_DOWN = 1 << 7;
 inline constexpr uint16_t KEY_R = 1 << 8;
 inline constexpr uint16_t KEY_L = 1 << 9;
 
