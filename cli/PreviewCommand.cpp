@@ -18,6 +18,7 @@
 #include "cli/WavWriter.h"
 #include "format/Handheld.h"
 #include "preview/HandheldCore.h"
+#include "video/MenuCatalogueReader.h"
 #include "video/MovieStreamReader.h"
 
 namespace {
@@ -33,8 +34,11 @@ constexpr double kStartSeconds = 0.5;         // start-up before the first pass,
 constexpr int kSheetColumns = 4;
 constexpr uint32_t kQuietRefreshes = 600;  // shorter runs print no progress
 
-// One pass of the movie (sound included) when the stream reads cleanly.
+constexpr double kMenuSeconds = 1;  // a menu image shows its menu until a key is pressed
+
+// One pass of the movie (sound included) when the stream reads cleanly; a menu image's menu.
 double DefaultSeconds(std::span<const uint8_t> image) {
+    if (ReadMenuCatalogue(image).isMenu) return kMenuSeconds;
     const StreamLocation location = LocateStream(image, std::nullopt);
     if (!location.error.empty()) return kUnknownLengthSeconds;
     const MovieStreamCheck stream = ReadMovieStream(image, location.offset);
@@ -78,6 +82,12 @@ public:
         }
         const ImageFile file = ReadImageFile(path_);
         if (!file.error.empty()) return Fail(file.error);
+        const bool menu = ReadMenuCatalogue(file.bytes).isMenu;
+        const fs::path menuScreen = fs::path(out_) / (fs::path(path_).stem().string() + "-menu.png");
+        if (std::error_code exists; menu && !force_ && fs::exists(menuScreen, exists)) {
+            std::cerr << "kavro-cli preview: " << menuScreen.string() << " exists; --force replaces it\n";
+            return kExitUsage;
+        }
         HandheldCoreLoad load = HandheldCore::Load(file.bytes);
         if (!load.core) return Fail(load.error);
         const double seconds = seconds_.value_or(DefaultSeconds(file.bytes));
@@ -98,6 +108,12 @@ public:
         printer.Finish();
         if (std::string failure = wav.Close(); result.error.empty()) result.error = failure;
         if (result.error.empty()) result.error = WriteSheet(result, files.sheet);
+        // Without a key pressed, the screen at the end of the run is the menu's first page.
+        if (result.error.empty() && menu && !result.tiles.empty()) {
+            const RgbPicture& last = result.tiles.back();
+            result.error = WritePng(menuScreen.string(), last.width, last.height, last.rgb);
+            if (result.error.empty() && !json_) std::cout << fmt::format("menu screen     {}\n", menuScreen.string());
+        }
         if (!result.error.empty()) return Fail(result.error);
         Report(result, plan, files);
         if (!result.crashed) return kExitOk;
