@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "format/MenuCatalogue.h"
@@ -40,8 +41,9 @@ struct MenuImage {
     std::vector<TestMovie> movies;
 };
 
-// Assembled as a menu conversion assembles it, with the pages drawn by the host's own code.
-MenuImage MakeMenuImage() {
+// Assembled as a menu conversion assembles it, with the pages drawn by the host's own code;
+// `base` gives the modes.
+MenuImage MakeMenuImage(const player_options::PlayerOptions& base = player_options::Off()) {
     MenuImage image;
     const GuiHost gui;
     std::vector<MenuItem> items;
@@ -60,7 +62,7 @@ MenuImage MakeMenuImage() {
     image.request.pages = pages.pixels;
     std::vector<uint8_t> behind = MenuBody(image.request, PlayerRom().size(), sizes);
     for (const auto& stream : streams) behind.insert(behind.end(), stream.begin(), stream.end());
-    image.bytes = CartridgeImage(behind, player_options::ForMenu(player_options::Off(), uint32_t(PlayerRom().size()), 3));
+    image.bytes = CartridgeImage(behind, player_options::ForMenu(base, uint32_t(PlayerRom().size()), 3));
     return image;
 }
 
@@ -77,6 +79,12 @@ std::vector<uint16_t> MenuScreen(const MenuImage& image, size_t framed) {
                 x < f.x + menu_catalogue::kHighlightLine || x >= f.x + f.width - menu_catalogue::kHighlightLine)
                 screen[y * menu_catalogue::kPageWidth + x] = menu_catalogue::kHighlightColour;
     return screen;
+}
+
+int Peak(const std::vector<int16_t>& sound) {
+    int peak = 0;
+    for (const int16_t sample : sound) peak = std::max(peak, std::abs(int(sample)));
+    return peak;
 }
 
 void Press(PlayerRun& run, uint32_t key) {
@@ -96,6 +104,10 @@ TEST(Menu, DownAndAPlayMovieTwoExactlyAndItsEndFramesMovieThree) {
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(ShowsMenu(run, image, 0)) << ScreenDifference(run.core().ScreenBgr555(), MenuScreen(image, 0));
     EXPECT_EQ(run.status().passCount, 0u);
+
+    run.core().TakeSound();
+    run.core().RunRefreshes(10);
+    EXPECT_LT(Peak(run.core().TakeSound()), 64) << "the menu is silent";
 
     Press(run, kKeyDown);
     ASSERT_TRUE(ShowsMenu(run, image, 1)) << ScreenDifference(run.core().ScreenBgr555(), MenuScreen(image, 1));
@@ -119,6 +131,7 @@ TEST(Menu, DownAndAPlayMovieTwoExactlyAndItsEndFramesMovieThree) {
         },
         200);
     EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](bool s) { return s; }));
+    EXPECT_GT(Peak(run.core().TakeSound()), 1000) << "the movie's tone plays";
     EXPECT_TRUE(back) << ScreenDifference(run.core().ScreenBgr555(), MenuScreen(image, 2));
     EXPECT_EQ(run.status().passCount, 1u) << "the movie ran once, without looping";
 
@@ -129,6 +142,26 @@ TEST(Menu, DownAndAPlayMovieTwoExactlyAndItsEndFramesMovieThree) {
     Press(run, kKeyB);
     EXPECT_TRUE(ShowsMenu(run, image, 0)) << ScreenDifference(run.core().ScreenBgr555(), MenuScreen(image, 0));
     EXPECT_LT(run.status().shownRecord, kRecords - 1) << "B came before the movie's end";
+    EXPECT_FALSE(run.core().Crashed());
+}
+
+// With controls, A pauses the movie instead of leaving it, and SELECT (not B) returns.
+TEST(Menu, WithControlsSelectReturnsAndAPauses) {
+    const MenuImage image = MakeMenuImage(player_options::WithControls(120));
+    PlayerRun run(image.bytes);
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(ShowsMenu(run, image, 0));
+    Press(run, kKeyA);
+    ASSERT_TRUE(run.RunUntilPass(1, 60));
+    ASSERT_TRUE(run.RunUntil([](const auto& status) { return status.shownRecord == 1; }, 60));
+    Press(run, kKeyA);
+    EXPECT_TRUE(run.RunUntil([](const auto& status) { return status.paused == 1; }, 30));
+    Press(run, kKeyB);
+    run.core().RunRefreshes(10);
+    EXPECT_NE(run.core().ScreenBgr555(), MenuScreen(image, 1)) << "B leaves a movie with controls alone";
+    Press(run, kKeySelect);
+    EXPECT_TRUE(ShowsMenu(run, image, 1)) << ScreenDifference(run.core().ScreenBgr555(), MenuScreen(image, 1));
+    EXPECT_EQ(run.status().passCount, 1u);
     EXPECT_FALSE(run.core().Crashed());
 }
 
