@@ -8,6 +8,7 @@
 
 #include "cli/Playlist.h"
 #include "job/ConversionSettings.h"
+#include "job/TextFields.h"
 #include "platform/FileIdentity.h"
 
 namespace {
@@ -42,13 +43,7 @@ std::string Help(const Setting& setting) {
 
 // `text` cut at every `separator` into exactly `count` pieces; none otherwise.
 std::optional<std::vector<std::string_view>> Split(std::string_view text, char separator, size_t count) {
-    std::vector<std::string_view> pieces;
-    for (size_t start = 0;;) {
-        const size_t end = text.find(separator, start);
-        pieces.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
+    std::vector<std::string_view> pieces = SplitFields(text, separator);
     if (pieces.size() != count) return std::nullopt;
     return pieces;
 }

@@ -6,20 +6,7 @@
 #include <fstream>
 
 #include "job/MovieTime.h"
-
-namespace {
-
-std::vector<std::string> Fields(const std::string& line) {
-    std::vector<std::string> fields;
-    for (size_t start = 0;;) {
-        const size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos) return fields;
-        start = tab + 1;
-    }
-}
-
-}  // namespace
+#include "job/TextFields.h"
 
 std::optional<std::string> ReadPlaylist(const std::string& path, std::vector<MenuChoice>& movies) {
     std::ifstream file(path);
@@ -29,10 +16,10 @@ std::optional<std::string> ReadPlaylist(const std::string& path, std::vector<Men
     for (int number = 1; std::getline(file, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line.front() == '#') continue;
-        const std::vector<std::string> fields = Fields(line);
+        const std::vector<std::string_view> fields = SplitFields(line, '\t');
         if (fields.size() > 3 || fields[0].empty())
             return fmt::format("line {}: PATH, then optionally a tab, the title, a tab and the thumbnail's time", number);
-        MenuChoice choice{(folder / fields[0]).string(), fields.size() > 1 ? fields[1] : "", std::nullopt};
+        MenuChoice choice{(folder / fields[0]).string(), std::string(fields.size() > 1 ? fields[1] : ""), std::nullopt};
         if (fields.size() == 3) {
             choice.thumbnailUs = ParseMovieTime(fields[2]);
             if (!choice.thumbnailUs) return fmt::format("line {}: \"{}\" is no time", number, fields[2]);

@@ -1,5 +1,7 @@
 #include "job/MovieTime.h"
 
+#include "job/TextFields.h"
+
 #include <fmt/format.h>
 
 #include <vector>
@@ -40,20 +42,10 @@ std::optional<int64_t> Fraction(std::string_view digits) {
     return value;
 }
 
-std::vector<std::string_view> Fields(std::string_view text) {
-    std::vector<std::string_view> fields;
-    for (size_t start = 0;;) {
-        const size_t colon = text.find(':', start);
-        fields.push_back(text.substr(start, colon == std::string_view::npos ? std::string_view::npos : colon - start));
-        if (colon == std::string_view::npos) return fields;
-        start = colon + 1;
-    }
-}
-
 }  // namespace
 
 std::optional<int64_t> ParseMovieTime(std::string_view text) {
-    const std::vector<std::string_view> fields = Fields(Trimmed(text));
+    const std::vector<std::string_view> fields = SplitFields(Trimmed(text), ':');
     if (fields.size() > 3) return std::nullopt;
     std::string_view last = fields.back();
     int64_t fraction = 0;
