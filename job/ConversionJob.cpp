@@ -62,6 +62,8 @@ bool ConfigureEncoder(MovieEncoder& encoder, const JobArguments& arguments) {
                                arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
         return false;
     encoder.SetSeekPoints(arguments.seekSpacingRefreshes);
+    encoder.SetScreen(arguments.screen);
+    encoder.SetSoundCoder(arguments.soundCoder);
     if (arguments.byteRate) encoder.SetByteRate(*arguments.byteRate);
     return true;
 }

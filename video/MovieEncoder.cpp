@@ -61,7 +61,7 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
         format.bmiHeader.biSize > kBitmapInfoHeaderBytes ? format.bmiHeader.biSize - kBitmapInfoHeaderBytes : 0;
     frameFormatExtension.assign(format.bmiExtension.begin(),
                                 format.bmiExtension.begin() + std::min(extensionBytes, format.bmiExtension.size()));
-    scaler = FrameScaler(plan);
+    scaler = FrameScaler(plan, screen);
     scaledFrame.assign(frameFormat.biSizeImage, 0);
     previousFrame.assign(frameFormat.biSizeImage, 0);
     compressParams.lpbiInput = &frameFormat;
