@@ -42,8 +42,9 @@ public:
     // Seek points every `spacingRefreshes` display refreshes of movie (format/SeekPoints.h): an
     // intra frame asked of the compressor, and the sound coder started afresh with it. 0: none.
     void SetSeekPoints(uint32_t spacingRefreshes) { seekSpacingRefreshes = spacingRefreshes; }
-    // The screen the pictures are made for, before SetupVideo; the default leaves them.
-    void SetScreen(const ScreenAdjustment& adjustment) { screen = adjustment; }
+    // The screen the pictures are made for, before SetupVideo; the default leaves them. Accepts
+    // a known screen and adjustments of -100..100; stores all or nothing.
+    [[nodiscard]] bool SetScreen(const ScreenAdjustment& adjustment);
     // How the sound is coded; the default is the exact coder.
     void SetSoundCoder(AdpcmCoder coder) { soundCoder = coder; }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "video/FrameScaler.h"
+#include "video/MovieEncoder.h"
 #include "video/ScreenModel.h"
 
 namespace {
@@ -153,6 +154,17 @@ TEST(ScreenCorrection, StandardLeavesThePicturesAndAdjustmentsMoveThemTheirWay) 
     EXPECT_EQ(grey[1], grey[2]);
     EXPECT_GT(grey[0], 64);
     EXPECT_LT(grey[0], 100);
+}
+
+TEST(ScreenCorrection, TheEncoderRefusesWhatNoSettingGives) {
+    // A request filled in by other means than the settings reaches the run as refused
+    // parameters, never as tables out of range.
+    MovieEncoder encoder;
+    EXPECT_TRUE(encoder.SetScreen({.screen = Screen::Sp, .brightness = -100, .gamma = 100, .saturation = 0}));
+    EXPECT_FALSE(encoder.SetScreen({.brightness = 101}));
+    EXPECT_FALSE(encoder.SetScreen({.gamma = -101}));
+    EXPECT_FALSE(encoder.SetScreen({.saturation = 1000}));
+    EXPECT_FALSE(encoder.SetScreen({.screen = Screen(3)}));
 }
 
 TEST(ScreenCorrection, TheUnlitScreenShowsTheMovieCloserThanUncorrected) {
