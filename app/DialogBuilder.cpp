@@ -19,10 +19,13 @@
 
 namespace {
 
-QWidget* MakeNumberEdit(QWidget& dialog) {
+// Takes a minus sign only where the setting goes below zero.
+QWidget* MakeNumberEdit(QWidget& dialog, const TemplateControl& control) {
     auto* edit = new QLineEdit(&dialog);
     edit->setAlignment(Qt::AlignRight);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    const bool negative = SettingNamed(control.setting).range.lowest < 0;
+    const QString pattern = negative ? QStringLiteral("-?[0-9]*") : QStringLiteral("[0-9]*");
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
     return edit;
 }
 
@@ -51,7 +54,7 @@ QWidget* MakeControl(QWidget& dialog, const TemplateControl& control) {
     }
     case ControlKind::Edit: return new QLineEdit(&dialog);
     case ControlKind::DropFileEdit: return new DropFileEdit(&dialog);
-    case ControlKind::NumberEdit: return MakeNumberEdit(dialog);
+    case ControlKind::NumberEdit: return MakeNumberEdit(dialog, control);
     case ControlKind::PushButton: return new QPushButton(caption, &dialog);
     case ControlKind::RadioButton: return new QRadioButton(caption, &dialog);
     case ControlKind::CheckBox: return new QCheckBox(caption, &dialog);

@@ -23,7 +23,7 @@ constexpr TemplateControl kControls[] = {
     {kBitrateEdit, NumberEdit, "", 51, 59, 27, 14, "bitrate"},
     {0, Label, "KBytes / sec.", 83, 61, 48, 8},
     {kControlsCheck, CheckBox, "再生中の操作（一時停止・シーク・続きから再生）", 51, 78, 196, 10, "controls"},
-    {0, GroupBox, "Picture Settings", 11, 92, 236, 182},
+    {0, GroupBox, "Picture Settings", 11, 92, 236, 214},
     {kNoResizeRadio, RadioButton, "", 17, 105, 183, 10, "pictureMode", 0},
     {kKeepAspectRadio, RadioButton, "", 17, 119, 220, 10, "pictureMode", 1},
     {kIgnoreAspectRadio, RadioButton, "", 17, 133, 166, 10, "pictureMode", 2},
@@ -49,12 +49,23 @@ constexpr TemplateControl kControls[] = {
     {kFrameRateList, DropDownList, "", 65, 228, 95, 173, "frameRateChoice"},
     {0, RightLabel, "Pre-filter", 17, 250, 44, 8},
     {kPreFilterList, DropDownList, "", 65, 248, 150, 173, "preFilter"},
-    {kProcessButton, PushButton, "Process", 141, 283, 50, 14},
-    {kExitButton, PushButton, "Exit", 196, 283, 50, 14},
-    {kProgressBar, ProgressBar, "", 11, 284, 122, 12},
+    {0, RightLabel, "画面", 17, 270, 44, 8},
+    {kScreenList, DropDownList, "", 65, 268, 150, 60, "screen"},
+    // The user's own adjustments on top of the screen's, each -100..100.
+    {0, Label, "明るさ", 65, 288, 26, 10},
+    {kBrightnessEdit, NumberEdit, "", 92, 287, 23, 12, "brightness"},
+    {0, Label, "ガンマ", 120, 288, 25, 10},
+    {kGammaEdit, NumberEdit, "", 146, 287, 23, 12, "gamma"},
+    {0, Label, "彩度", 174, 288, 18, 10},
+    {kSaturationEdit, NumberEdit, "", 193, 287, 23, 12, "saturation"},
+    {0, RightLabel, "音質", 17, 316, 44, 8},
+    {kSoundList, DropDownList, "", 65, 314, 80, 40, "sound"},
+    {kProcessButton, PushButton, "Process", 141, 334, 50, 14},
+    {kExitButton, PushButton, "Exit", 196, 334, 50, 14},
+    {kProgressBar, ProgressBar, "", 11, 335, 122, 12},
 };
 
 }  // namespace
 
-const DialogTemplate kMainDialogTemplate = {kProgramTitle.data(), 251, 301, 9, kControls};
+const DialogTemplate kMainDialogTemplate = {kProgramTitle.data(), 251, 352, 9, kControls};
 

@@ -11,7 +11,7 @@ enum class ControlKind {
     RightLabel,
     Edit,
     DropFileEdit,  // an edit that takes a dropped file's path
-    NumberEdit,    // digits only, right-aligned
+    NumberEdit,    // digits only (and a minus sign where its setting goes below zero), right-aligned
     PushButton,
     RadioButton,
     CheckBox,

@@ -28,6 +28,7 @@ constexpr int kRunLockedControls[] = {
     kControlsCheck, kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
     kTrimmingList,  kTrimTopEdit,       kTrimBottomEdit,    kTrimLeftEdit,       kTrimRightEdit,
     kResizeCheck,   kWidthEdit,         kHeightEdit,        kFrameRateList,      kPreFilterList,
+    kScreenList,    kBrightnessEdit,    kGammaEdit,         kSaturationEdit,     kSoundList,
     kProcessButton,
 };
 

@@ -17,6 +17,7 @@
 #include "cli/StreamSummary.h"
 #include "cli/WavWriter.h"
 #include "format/Handheld.h"
+#include "job/ConversionSettings.h"
 #include "preview/HandheldCore.h"
 #include "video/MenuCatalogueReader.h"
 #include "video/MovieStreamReader.h"
@@ -63,6 +64,10 @@ public:
             ->check(CLI::Range(0.01, kMaxSeconds));
         app_->add_option("--out", out_, "Folder for the files (default: the current folder)");
         app_->add_flag("--every-frame", everyFrame_, "Also write every newly shown frame as a PNG file");
+        app_->add_option("--screen", screen_,
+                         "Show the contact sheet and frames as this screen would: standard as the core draws them, gba "
+                         "the original unlit screen, sp the front-lit SP")
+            ->default_str(screen_);
         app_->add_flag("--json", json_, "Print the summary as JSON");
         app_->add_flag("--force", force_, "Replace the contact sheet, sound and frame files of an earlier preview");
     }
@@ -73,6 +78,12 @@ public:
         // The range check lets "nan" through: it compares false with both ends.
         if (seconds_ && std::isnan(*seconds_)) {
             std::cerr << "kavro-cli preview: --seconds takes a number of seconds\n";
+            return kExitUsage;
+        }
+        // The conversion's own choices, so that both commands take the same names.
+        ConversionRequest screen;
+        if (auto fault = StoreSetting(SettingNamed("screen"), screen_, screen, SettingSource::CommandLine)) {
+            std::cerr << "kavro-cli preview: --screen: " << *fault << "\n";
             return kExitUsage;
         }
         const PreviewFiles files = Files();
@@ -101,6 +112,7 @@ public:
         plan.refreshes = uint32_t(std::ceil(seconds * handheld::kRefreshHz));
         plan.framesFolder = files.frames;
         plan.sound = &wav;
+        plan.screen = Screen(screen.screen);
         ProgressPrinter printer(isatty(STDERR_FILENO) != 0);
         if (plan.refreshes > kQuietRefreshes)
             plan.progress = [&](uint32_t done) { printer.Progress(int32_t(uint64_t(done) * 1000 / plan.refreshes)); };
@@ -151,6 +163,7 @@ private:
             {"ok", !result.crashed},
             {"refreshes", plan.refreshes},
             {"seconds", plan.refreshes / handheld::kRefreshHz},
+            {"screen", screen_},
             {"contactSheet", files.sheet.string()},
             {"contactSheetRefreshes", result.tileRefreshes},
             {"sound", files.sound.string()},
@@ -190,6 +203,7 @@ private:
     std::string path_;
     std::optional<double> seconds_;
     std::string out_ = ".";
+    std::string screen_ = "standard";
     bool everyFrame_ = false;
     bool json_ = false;
     bool force_ = false;

@@ -10,6 +10,7 @@
 #include "format/Handheld.h"
 #include "preview/HandheldCore.h"
 #include "preview/PlayerProbe.h"
+#include "video/ScreenModel.h"
 
 namespace {
 
@@ -63,8 +64,11 @@ private:
     uint32_t lateBefore_ = 0;
 };
 
-RgbPicture Screen(const HandheldCore& core) {
-    return {handheld::kScreenWidth, handheld::kScreenHeight, core.ScreenRgb24()};
+// The core's screen as the chosen screen would show it.
+RgbPicture ShownScreen(const HandheldCore& core, Screen screen) {
+    RgbPicture picture{handheld::kScreenWidth, handheld::kScreenHeight, core.ScreenRgb24()};
+    ShowThroughScreen(screen, picture.rgb);
+    return picture;
 }
 
 // Tile i shows the screen after refresh (i + 1) x refreshes / tiles.
@@ -92,12 +96,13 @@ PreviewResult RunPreview(HandheldCore& core, const PreviewPlan& plan) {
         if (plan.sound) result.error = plan.sound->Append(sound);
         if (frames.Update(ReadPlayerStatus(core)) && !plan.framesFolder.empty() && result.error.empty()) {
             const auto path = plan.framesFolder / fmt::format("pass{:03}-frame{:05}.png", frames.Pass(), frames.Record());
-            result.error = WritePng(path.string(), handheld::kScreenWidth, handheld::kScreenHeight, core.ScreenRgb24());
+            const RgbPicture shown = ShownScreen(core, plan.screen);
+            result.error = WritePng(path.string(), shown.width, shown.height, shown.rgb);
             if (result.error.empty()) ++result.framesWritten;
         }
         if (!result.error.empty()) break;
         if (nextTile < result.tileRefreshes.size() && refresh == result.tileRefreshes[nextTile]) {
-            result.tiles.push_back(Screen(core));
+            result.tiles.push_back(ShownScreen(core, plan.screen));
             ++nextTile;
         }
         if (plan.progress) plan.progress(refresh);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/ContactSheet.h"
+#include "video/ScreenAdjustment.h"
 
 class HandheldCore;
 class WavWriter;
@@ -18,6 +19,7 @@ struct PreviewPlan {
     std::filesystem::path framesFolder;   // empty: no frame files
     WavWriter* sound = nullptr;           // receives the core's sound as it comes
     std::function<void(uint32_t)> progress;  // called with the refreshes done after each one
+    Screen screen = Screen::Standard;     // the screen the sheet and frames are shown as; Standard: as the core draws
 };
 
 struct PreviewResult {

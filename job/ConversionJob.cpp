@@ -61,7 +61,9 @@ bool ConfigureEncoder(MovieEncoder& encoder, const JobArguments& arguments) {
     if (!encoder.SetParameters(arguments.trims, arguments.autoTrim, arguments.width, arguments.height,
                                arguments.frameRateMode, arguments.preFilter, arguments.bitrate))
         return false;
+    if (!encoder.SetScreen(arguments.screen)) return false;
     encoder.SetSeekPoints(arguments.seekSpacingRefreshes);
+    encoder.SetSoundCoder(arguments.soundCoder);
     if (arguments.byteRate) encoder.SetByteRate(*arguments.byteRate);
     return true;
 }

@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "audio/AdpcmEncoder.h"
 #include "job/Completion.h"
 #include "source/MovieFacts.h"
+#include "video/ScreenAdjustment.h"
 #include "video/VideoPlan.h"
 
 class AbortEvent;
@@ -24,6 +26,8 @@ struct JobArguments {
     uint32_t seekSpacingRefreshes = 0;  // seek points every this many display refreshes; 0: none
     // A rate finer than `bitrate`, in bytes per second (at least 1024); none: bitrate x 1024.
     std::optional<uint32_t> byteRate;
+    ScreenAdjustment screen;     // the screen the pictures are made for; the default leaves them
+    AdpcmCoder soundCoder = AdpcmCoder::Exact;
     MovieSpan span;              // the part of the movie to convert
     bool notePlan = true;        // false: the remarks on the plan were made by an earlier pass
     const AbortEvent* abortEvent = nullptr;  // polled by every step; none: the job cannot be aborted

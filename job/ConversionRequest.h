@@ -34,6 +34,11 @@ struct ConversionRequest {
     int32_t trimMode = 0;   // 0 none, 1 automatic, 2 manual then automatic, 3 manual only
     int32_t preFilter = 3;  // 0..3
     int32_t controls = 0;   // 1: the player pauses, seeks and resumes where it stopped; 0: any key restarts
+    int32_t screen = 0;     // 0 as it is, 1 the unlit GBA screen, 2 the front-lit SP (video/ScreenAdjustment.h)
+    int32_t brightness = 0;  // -100..100 each, on top of the screen's correction
+    int32_t gamma = 0;
+    int32_t saturation = 0;
+    int32_t sound = 0;      // 0 the exact sound coder, 1 the search-ahead one
     NotifyReceiver* dialogWindow = nullptr;  // receives the completion notice; not owned
     // The run's abort channel, signalled by whoever started the run; not owned. None: the
     // run cannot be aborted.

@@ -49,7 +49,21 @@ constexpr SettingChoice kPreFilterChoices[] = {
     {"3", "4段階ディザリングで15bit化"},
 };
 
+// In the order of enum Screen.
+constexpr SettingChoice kScreenChoices[] = {
+    {"standard", "標準"},
+    {"gba", "GBA (反射型液晶)"},
+    {"sp", "GBA SP (フロントライト)"},
+};
+
+// In the order of enum AdpcmCoder.
+constexpr SettingChoice kSoundChoices[] = {
+    {"standard", "標準"},
+    {"high", "高音質"},
+};
+
 constexpr SettingRange kMarginPixels{0, 1000};
+constexpr SettingRange kAdjustment{-100, 100};
 // "1:02:03.250" and then some blanks.
 constexpr SettingRange kTimeBytes{0, 16};
 constexpr SettingRange kPathBytes{0, 511};
@@ -93,6 +107,18 @@ constexpr Setting kSettings[] = {
      .option = "prefilter",
      .help = "0 none, 1 cut to 15 bits, 2 2-level dither, 3 4-level dither, with every --picture (the dialog "
              "offers it in manual only)"},
+    {.name = "screen", .kind = Choice, .number = &ConversionRequest::screen, .choices = kScreenChoices,
+     .option = "screen",
+     .help = "The screen the pictures are made for: standard as they are (backlit screens, emulators), gba the "
+             "original unlit screen, sp the front-lit SP"},
+    {.name = "brightness", .kind = Number, .number = &ConversionRequest::brightness, .range = kAdjustment,
+     .option = "brightness", .help = "Brightness on top of the screen's: +100 doubles the light, -100 halves it"},
+    {.name = "gamma", .kind = Number, .number = &ConversionRequest::gamma, .range = kAdjustment, .option = "gamma",
+     .help = "Mid-tones: +100 halves the light's exponent (brighter), -100 doubles it"},
+    {.name = "saturation", .kind = Number, .number = &ConversionRequest::saturation, .range = kAdjustment,
+     .option = "saturation", .help = "Colour: -100 grey, +100 twice as far from grey"},
+    {.name = "sound", .kind = Choice, .number = &ConversionRequest::sound, .choices = kSoundChoices, .option = "sound",
+     .help = "Sound coder: standard exact, high searches ahead for a closer sound (as many bytes, slower)"},
     {.name = "controls", .kind = Flag, .number = &ConversionRequest::controls, .range = {0, 1}, .option = "controls",
      .help = "Controls while playing: START or A pauses, right / left seek 10 s, R / L 60 s, SELECT goes back to "
              "the start, and the place is kept across power-off (battery-backed SRAM); without it any key restarts"},

@@ -40,6 +40,9 @@ JobArguments MapRequest(const ConversionRequest& request, const std::string& str
     arguments.preFilter = request.preFilter;
     arguments.bitrate = request.bitrate;
     arguments.seekSpacingRefreshes = PlayerOptionsFor(request).seekSpacingRefreshes;
+    arguments.screen = {.screen = Screen(request.screen), .brightness = request.brightness, .gamma = request.gamma,
+                        .saturation = request.saturation};
+    arguments.soundCoder = AdpcmCoder(request.sound);
     arguments.span = MovieSpanOf(request);
     arguments.abortEvent = request.abortEvent;
     return arguments;

@@ -44,10 +44,11 @@ size_t SourceFrameBytes(const VideoPlan& plan) {
     return SourceStrideBytes(plan.sourceWidth) * size_t(plan.sourceHeight);
 }
 
-FrameScaler::FrameScaler(const VideoPlan& plan)
+FrameScaler::FrameScaler(const VideoPlan& plan, const ScreenAdjustment& screen)
     : plan_(plan),
       stride_(SourceStrideBytes(plan.sourceWidth)),
       bilinear_(plan.outputWidth > plan.CropWidth() || plan.outputHeight > plan.CropHeight()) {
+    if (!screen.LeavesPictures()) correction_.emplace(screen);
     if (bilinear_) {
         rowSamples_ = BilinearSamples<Sample>(plan.trimTop, plan.CropHeight(), plan.outputHeight);
         columnSamples_ = BilinearSamples<Sample>(plan.trimLeft, plan.CropWidth(), plan.outputWidth);
@@ -92,11 +93,13 @@ void FrameScaler::ScaleBilinear(const uint8_t* source, uint8_t* out) const {
             const uint8_t* pb = Pixel(source, row.index, column.next);
             const uint8_t* pc = Pixel(source, row.next, column.index);
             const uint8_t* pd = Pixel(source, row.next, column.next);
-            for (int k = 0; k < 3; ++k) {
+            std::array<double, 3> pixel{};
+            for (size_t k = 0; k < 3; ++k) {
                 const double a = pa[k], b = pb[k], c = pc[k], d = pd[k];
-                const double v = a + fx * ((b - a) + (d - b - c + a) * fy) + (c - a) * fy;
-                *out++ = PreFilter(v, plan_.preFilter, i, j);
+                pixel[k] = a + fx * ((b - a) + (d - b - c + a) * fy) + (c - a) * fy;
             }
+            Store(pixel, i, j, out);
+            out += 3;
         }
     }
 }
@@ -121,7 +124,13 @@ void FrameScaler::ScaleAreaAverage(const uint8_t* source, uint8_t* out) const {
                     sums[2] += w * p[2];
                 }
             }
-            for (int k = 0; k < 3; ++k) *out++ = PreFilter(sums[k] / weightSum, plan_.preFilter, i, j);
+            Store({sums[0] / weightSum, sums[1] / weightSum, sums[2] / weightSum}, i, j, out);
+            out += 3;
         }
     }
+}
+
+void FrameScaler::Store(std::array<double, 3> pixel, int32_t row, int32_t column, uint8_t* out) const {
+    if (correction_) correction_->Correct(pixel);
+    for (size_t k = 0; k < 3; ++k) out[k] = PreFilter(pixel[k], plan_.preFilter, row, column);
 }

@@ -1,10 +1,14 @@
 #pragma once
 // Cuts the planned crop out of a decoded frame, resamples it to the output size and applies
-// the colour pre-filter.
+// the colour pre-filter; pictures made for a screen are corrected for it before the pre-filter.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "video/ScreenAdjustment.h"
+#include "video/ScreenCorrection.h"
 #include "video/VideoPlan.h"
 
 // Bytes of one row of a decoded frame: 3 bytes a pixel, padded to a multiple of 4.
@@ -18,7 +22,7 @@ size_t SourceFrameBytes(const VideoPlan& plan);
 class FrameScaler {
 public:
     FrameScaler() = default;
-    explicit FrameScaler(const VideoPlan& plan);
+    explicit FrameScaler(const VideoPlan& plan, const ScreenAdjustment& screen = {});
 
     // Writes outputWidth x outputHeight x 3 bytes (rows packed, same orientation and channel
     // order as the source) into `scaled`. `source` holds SourceFrameBytes(plan) bytes.
@@ -41,6 +45,8 @@ private:
 
     void ScaleBilinear(const uint8_t* source, uint8_t* out) const;
     void ScaleAreaAverage(const uint8_t* source, uint8_t* out) const;
+    // Corrects one output pixel for the screen, pre-filters it and stores its three bytes.
+    void Store(std::array<double, 3> pixel, int32_t row, int32_t column, uint8_t* out) const;
     const uint8_t* Pixel(const uint8_t* source, int32_t row, int32_t column) const {
         return source + size_t(row) * stride_ + size_t(column) * 3;
     }
@@ -51,4 +57,5 @@ private:
     std::vector<Sample> rowSamples_, columnSamples_;
     std::vector<Span> rowSpans_, columnSpans_;
     std::vector<double> overlaps_;
+    std::optional<ScreenCorrection> correction_;  // none: the pictures stay as they are
 };

@@ -44,6 +44,15 @@ bool MovieEncoder::SetParameters(const Trims& trims, bool autoTrim, int32_t widt
     return true;
 }
 
+bool MovieEncoder::SetScreen(const ScreenAdjustment& adjustment) {
+    const auto within = [](int32_t value) { return value >= -100 && value <= 100; };
+    if (adjustment.screen > Screen::Sp || !within(adjustment.brightness) || !within(adjustment.gamma) ||
+        !within(adjustment.saturation))
+        return false;
+    screen = adjustment;
+    return true;
+}
+
 void MovieEncoder::SetByteRate(uint32_t bytesPerSecond) { SetBytesPerSecond(plan, bytesPerSecond); }
 
 void MovieEncoder::SetProbedRate(uint32_t rate, uint32_t scale) {
@@ -61,7 +70,7 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
         format.bmiHeader.biSize > kBitmapInfoHeaderBytes ? format.bmiHeader.biSize - kBitmapInfoHeaderBytes : 0;
     frameFormatExtension.assign(format.bmiExtension.begin(),
                                 format.bmiExtension.begin() + std::min(extensionBytes, format.bmiExtension.size()));
-    scaler = FrameScaler(plan);
+    scaler = FrameScaler(plan, screen);
     scaledFrame.assign(frameFormat.biSizeImage, 0);
     previousFrame.assign(frameFormat.biSizeImage, 0);
     compressParams.lpbiInput = &frameFormat;

@@ -15,6 +15,7 @@
 #include "platform/VideoCompressor.h"
 #include "video/FrameScaler.h"
 #include "video/MovieStreamWriter.h"
+#include "video/ScreenAdjustment.h"
 #include "video/VideoPlan.h"
 
 // Process-wide: the last progress value sent, -1 at program start, not reset between runs.
@@ -41,6 +42,11 @@ public:
     // Seek points every `spacingRefreshes` display refreshes of movie (format/SeekPoints.h): an
     // intra frame asked of the compressor, and the sound coder started afresh with it. 0: none.
     void SetSeekPoints(uint32_t spacingRefreshes) { seekSpacingRefreshes = spacingRefreshes; }
+    // The screen the pictures are made for, before SetupVideo; the default leaves them. Accepts
+    // a known screen and adjustments of -100..100; stores all or nothing.
+    [[nodiscard]] bool SetScreen(const ScreenAdjustment& adjustment);
+    // How the sound is coded; the default is the exact coder.
+    void SetSoundCoder(AdpcmCoder coder) { soundCoder = coder; }
 
     // Plans geometry, rate, budget and frame step for the decoded video format and allocates
     // the frame buffers. False when the format is unusable.
@@ -82,6 +88,7 @@ private:
     std::string outputPath;
     MovieStreamWriter stream;
     VideoPlan plan;
+    ScreenAdjustment screen;
 
     // The compressor's input format, describing one scaled frame (rows not padded).
     BitmapInfoHeader frameFormat;
@@ -103,4 +110,5 @@ private:
     uint32_t seekSpacingRefreshes = 0;
 
     AudioCapture audio;
+    AdpcmCoder soundCoder = AdpcmCoder::Exact;
 };

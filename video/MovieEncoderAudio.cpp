@@ -19,5 +19,5 @@ void MovieEncoder::NormalizeAudio(int level) {
 
 AudioBlock MovieEncoder::EncodeAudioBlock() {
     SendConvertStatus("音声の変換中...");
-    return ::EncodeAudioBlock(audio.CollectedSamples(), framesWritten, plan.frameStep, AdpcmCoder::Exact, SeekInterval());
+    return ::EncodeAudioBlock(audio.CollectedSamples(), framesWritten, plan.frameStep, soundCoder, SeekInterval());
 }

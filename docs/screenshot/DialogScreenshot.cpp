@@ -1,6 +1,6 @@
 // Takes docs/dialog.png: the dialog filled in as a user fills it, in Manual setting with the
-// longest trimming mode chosen, as the X server draws it. Run under Xvfb by
-// make-dialog-screenshot.
+// longest trimming mode chosen and the pictures made for the unlit screen, as the X server
+// draws it. Run under Xvfb by make-dialog-screenshot.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
@@ -41,6 +41,8 @@ int main(int argc, char** argv) {
     emit trimming.activated(2);
     Control<QLineEdit>(dialog, kTrimTopEdit).setText(QStringLiteral("16"));
     Control<QLineEdit>(dialog, kTrimBottomEdit).setText(QStringLiteral("24"));
+    // Made for the unlit screen.
+    Control<QComboBox>(dialog, kScreenList).setCurrentIndex(1);
     int status = 1;
     QTimer::singleShot(500, [&] {
         const QPixmap shot = dialog.screen()->grabWindow(0, 0, 0, dialog.frameGeometry().width(), dialog.frameGeometry().height());

@@ -27,10 +27,11 @@ namespace {
 std::string JobOf(const ConversionRequest& request) {
     const JobArguments job = MapRequest(request, "stream");
     return fmt::format("movie {} | trims {},{},{},{} auto {} | size {}x{} | rate {} | filter {} | bitrate {} | "
-                       "output {} | title {}",
+                       "screen {} {}/{}/{} | sound {} | output {} | title {}",
                        job.moviePath, job.trims.left, job.trims.top, job.trims.right, job.trims.bottom, job.autoTrim,
-                       job.width, job.height, job.frameRateMode, job.preFilter, job.bitrate, request.outputPath,
-                       request.romName);
+                       job.width, job.height, job.frameRateMode, job.preFilter, job.bitrate, int(job.screen.screen),
+                       job.screen.brightness, job.screen.gamma, job.screen.saturation, int(job.soundCoder),
+                       request.outputPath, request.romName);
 }
 
 // kavro-cli convert's settings from these words, through its own parser; the fault, if any.
@@ -100,6 +101,15 @@ std::vector<SameSettings> EveryPreset() {
              ChooseListItem(f.List(kPreFilterList), 0);
          },
          {"--trim-mode", "2", "--trim", "12,4,0,0", "--frame-rate", "1/5", "--prefilter", "0"}},
+        {"the unlit screen, adjusted, and the closer sound",
+         [](DialogFixture& f) {
+             ChooseListItem(f.List(kScreenList), 1);
+             TypeInto(f.Edit(kBrightnessEdit), "-20");
+             TypeInto(f.Edit(kGammaEdit), "35");
+             TypeInto(f.Edit(kSaturationEdit), "-5");
+             ChooseListItem(f.List(kSoundList), 1);
+         },
+         {"--screen", "gba", "--brightness", "-20", "--gamma", "35", "--saturation", "-5", "--sound", "high"}},
         {"manual from the stretching preset",
          [](DialogFixture& f) {
              f.Click(kIgnoreAspectRadio);

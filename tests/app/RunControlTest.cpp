@@ -26,6 +26,7 @@ constexpr int kLockedControls[] = {kMovieFileEdit,  kBrowseMovieButton, kOutputF
                                    kBitrateEdit,    kControlsCheck,     kNoResizeRadio,     kKeepAspectRadio, kIgnoreAspectRadio, kManualSettingRadio,
                                    kTrimmingList,   kTrimTopEdit,       kTrimBottomEdit,  kTrimLeftEdit,      kTrimRightEdit,
                                    kResizeCheck,    kWidthEdit,         kHeightEdit,      kFrameRateList,     kPreFilterList,
+                                   kScreenList,     kBrightnessEdit,    kGammaEdit,       kSaturationEdit,    kSoundList,
                                    kProcessButton};
 
 // A worker that ends the way the job would: with ErrorDetail and AbortRequested as the run

@@ -65,6 +65,11 @@ void SettingsTest::StartsWithTheDefaults() {
     QCOMPARE(f.List(kTrimmingList).currentText(), QStringLiteral("トリミングしない"));
     QCOMPARE(f.List(kFrameRateList).currentText(), QStringLiteral("自動"));
     QCOMPARE(f.List(kPreFilterList).currentText(), QStringLiteral("4段階ディザリングで15bit化"));
+    QCOMPARE(Items(f.List(kScreenList)), QStringList({"標準", "GBA (反射型液晶)", "GBA SP (フロントライト)"}));
+    QCOMPARE(f.List(kScreenList).currentText(), QStringLiteral("標準"));
+    for (int id : {kBrightnessEdit, kGammaEdit, kSaturationEdit}) QCOMPARE(f.Edit(id).text(), QStringLiteral("0"));
+    QCOMPARE(Items(f.List(kSoundList)), QStringList({"標準", "高音質"}));
+    QCOMPARE(f.List(kSoundList).currentText(), QStringLiteral("標準"));
     for (int id : kManualControls) QVERIFY2(!f.Control(id).isEnabled(), qPrintable(QString::number(id)));
     QCOMPARE(f.Dialog().focusWidget(), &f.Edit(kMovieFileEdit));
     QCOMPARE(f.Button(kExitButton).text(), QStringLiteral("Exit"));
@@ -79,7 +84,7 @@ void SettingsTest::StartsWithTheDefaults() {
 // Measured in the dialog's own font against the room its style leaves for text.
 void SettingsTest::EveryItemAndCaptionShowsWhole() {
     DialogFixture f;
-    for (int id : {kTrimmingList, kFrameRateList, kPreFilterList}) {
+    for (int id : {kTrimmingList, kFrameRateList, kPreFilterList, kScreenList, kSoundList}) {
         QComboBox& list = f.List(id);
         QStyleOptionComboBox option;
         option.initFrom(&list);
@@ -189,6 +194,8 @@ void SettingsTest::ValidationMessages_data() {
     QTest::newRow("height 161") << true << kHeightEdit << "161" << "4 から 160 までの整数を入力してください。";
     QTest::newRow("trim 1001") << true << kTrimLeftEdit << "1001" << "0 から 1000 までの整数を入力してください。";
     QTest::newRow("empty trim") << true << kTrimBottomEdit << "" << notInteger;
+    QTest::newRow("brightness -101") << false << kBrightnessEdit << "-101" << "-100 から 100 までの整数を入力してください。";
+    QTest::newRow("a lone minus") << false << kGammaEdit << "-" << notInteger;
 }
 
 void SettingsTest::ValidationMessages() {

@@ -211,6 +211,45 @@ TEST_F(Convert, ControlsMakeSeekPointsThatDecodeAloneAndWithoutThemNothingChange
     }
 }
 
+TEST_F(Convert, ScreenAndSoundChangeOnlyTheirOwnPart) {
+    const std::string movie = Movie();
+    const std::span<const uint8_t> player = PlayerRom();
+    struct Parts {
+        std::vector<uint8_t> image, frames, sound;
+    };
+    const auto convert = [&](std::vector<std::string> options) {
+        std::vector<std::string> arguments{"convert", movie, Output(), "--force"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const CliResult result = RunCli(arguments);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        Parts parts{Image(), {}, {}};
+        const MovieStreamCheck stream = ReadMovieStream(parts.image, player.size());
+        EXPECT_TRUE(stream.ok) << stream.error;
+        if (!stream.ok) return parts;
+        const auto from = parts.image.begin() + ptrdiff_t(player.size());
+        const auto soundStart = from + ptrdiff_t(stream.info.audioDataOffset);
+        parts.frames.assign(from, soundStart);
+        parts.sound.assign(soundStart, soundStart + ptrdiff_t(size_t(stream.info.audioBlockCount) * kAdpcmBlockBytes));
+        return parts;
+    };
+    const Parts today = convert({});
+    ASSERT_FALSE(today.sound.empty());
+    EXPECT_EQ(convert({"--screen", "standard", "--brightness", "0", "--gamma", "0", "--saturation", "0", "--sound",
+                       "standard"})
+                  .image,
+              today.image);
+    for (const auto& options : {std::vector<std::string>{"--screen", "gba"}, {"--screen", "sp"},
+                                {"--gamma", "40"}, {"--brightness", "-20", "--saturation", "35"}}) {
+        const Parts screen = convert(options);
+        EXPECT_NE(screen.frames, today.frames) << options[0];
+        EXPECT_EQ(screen.sound, today.sound) << options[0];
+    }
+    const Parts high = convert({"--sound", "high"});
+    EXPECT_EQ(high.frames, today.frames);
+    EXPECT_EQ(high.sound.size(), today.sound.size());
+    EXPECT_NE(high.sound, today.sound);
+}
+
 TEST_F(Convert, UsageErrorsExitTwoAndTouchNothing) {
     const std::string movie = Movie();
     std::ofstream(Output()) << "keep";
@@ -227,6 +266,10 @@ TEST_F(Convert, UsageErrorsExitTwoAndTouchNothing) {
     EXPECT_EQ(usage({"--force", "--frame-rate", "3/4"}).exitCode, 2);
     EXPECT_EQ(usage({"--force", "--prefilter", "4"}).exitCode, 2);
     EXPECT_EQ(usage({"--force", "--rom-name", "THIRTEEN CHAR"}).exitCode, 2);
+    EXPECT_EQ(usage({"--force", "--screen", "dmg"}).exitCode, 2);
+    EXPECT_EQ(usage({"--force", "--gamma", "101"}).exitCode, 2);
+    EXPECT_EQ(usage({"--force", "--brightness", "-101"}).exitCode, 2);
+    EXPECT_EQ(usage({"--force", "--sound", "best"}).exitCode, 2);
     EXPECT_EQ(RunCli({"convert", movie}).exitCode, 2);
     EXPECT_EQ(Image(), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
 }

@@ -1,6 +1,7 @@
 // kavro-cli preview: a contact sheet, the frames and the sound of a run on the core.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -91,6 +92,30 @@ TEST_F(Preview, EveryFrameWritesOneFilePerShownFrame) {
     EXPECT_EQ(files, summary["framesShown"].get<size_t>());
     EXPECT_EQ(files, summary["framesWritten"].get<size_t>());
     EXPECT_GE(files, 5u);
+}
+
+TEST_F(Preview, ScreenShowsTheSheetAsThatScreenWould) {
+    // The same run, drawn as the core draws it and as the unlit screen shows it: the same frames
+    // are written, each picture through the screen's model (the model itself is checked by
+    // the video tests).
+    const auto run = [&](const std::string& screen) {
+        const fs::path out = scratch_.Path() / screen;
+        const CliResult result = RunCli({"preview", image_, "--seconds", "0.5", "--out", out.string(), "--every-frame",
+                                         "--screen", screen, "--json"});
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(json::parse(result.out)["screen"], screen);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out / "movie-frames")) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return std::pair(ReadBytes(out / "movie-sheet.png"), names);
+    };
+    const auto [plain, plainFrames] = run("standard");
+    const auto [unlit, unlitFrames] = run("gba");
+    EXPECT_NE(unlit, plain);
+    EXPECT_EQ(unlitFrames, plainFrames);
+    EXPECT_GE(unlitFrames.size(), 5u);
+    EXPECT_EQ(RunCli({"preview", image_, "--screen", "dmg", "--out", (scratch_.Path() / "dmg").string()}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(scratch_.Path() / "dmg"));
 }
 
 TEST_F(Preview, NothingCountsAsShownBeforeThePlayerHasStarted) {
