@@ -25,6 +25,7 @@ namespace {
 // The controls a run disables, in the order it disables them; Exit and the progress bar stay.
 constexpr int kRunLockedControls[] = {
     kMovieFileEdit, kBrowseMovieButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit, kBitrateEdit,
+    kCartridgeSizeList, kStartTimeEdit, kEndTimeEdit,
     kControlsCheck, kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
     kTrimmingList,  kTrimTopEdit,       kTrimBottomEdit,    kTrimLeftEdit,       kTrimRightEdit,
     kResizeCheck,   kWidthEdit,         kHeightEdit,        kFrameRateList,      kPreFilterList,
@@ -54,9 +55,11 @@ MainDialog::~MainDialog() {
 void MainDialog::StartConversion() {
     if (!StoreControls()) return;
     if (request.moviePath.empty() || request.outputPath.empty()) return;
-    if (const std::optional<std::string> fault = CheckManualSize(request)) {
-        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
-        return;
+    for (const auto& check : {CheckManualSize, CheckMovieSpan}) {
+        if (const std::optional<std::string> fault = check(request)) {
+            ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
+            return;
+        }
     }
     if (IsSameFile(request.moviePath, request.outputPath)) {
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"),

@@ -52,7 +52,9 @@ struct Setting {
     SettingRange range;                              // Number: its values; Text: 0 .. its bytes
     std::optional<SettingRange> commandLineRange;    // kavro-cli's wider range; none: the same
     TextRule textRule = TextRule::Path;
-    std::span<const SettingChoice> choices;  // Choice, in index order
+    // Choice: in index order. Number: the values the dialog's list offers, the name the value
+    // in decimal (the command line takes any value of the range).
+    std::span<const SettingChoice> choices;
     std::string_view option;  // kavro-cli's option, without "--"; empty: none, or one kavro-cli spells itself
     std::string_view help;    // kavro-cli's words for it; the range, choices and default are added
 };
