@@ -55,11 +55,9 @@ MainDialog::~MainDialog() {
 void MainDialog::StartConversion() {
     if (!StoreControls()) return;
     if (request.moviePath.empty() || request.outputPath.empty()) return;
-    for (const auto& check : {CheckManualSize, CheckMovieSpan}) {
-        if (const std::optional<std::string> fault = check(request)) {
-            ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
-            return;
-        }
+    if (const std::optional<std::string> fault = CheckBeforeRun(request)) {
+        ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
+        return;
     }
     if (IsSameFile(request.moviePath, request.outputPath)) {
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"),

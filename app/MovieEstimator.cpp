@@ -1,5 +1,6 @@
 #include "app/MovieEstimator.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -17,16 +18,16 @@ namespace {
 constexpr int kPauseMs = 250;
 
 // Which file was read: a path names another movie once its file has changed.
-struct FileIdentity {
+struct MovieFile {
     std::string path;
     std::uintmax_t bytes = 0;
     std::filesystem::file_time_type modified;
-    bool operator==(const FileIdentity&) const = default;
+    bool operator==(const MovieFile&) const = default;
 };
 
 // The last movie read, kept while only the settings change.
 struct ReadMovie {
-    FileIdentity file;
+    MovieFile file;
     bool read = false;  // false: `line` says why it could not be
     MovieFacts facts;
     QString line;
@@ -47,7 +48,7 @@ QString FactsOf(const MovieFacts& facts, const std::string& path) {
 
 // Reads the movie unless it is the one read last; false when it was not read to the end (an
 // aborted read), which leaves nothing to say.
-bool Read(const FileIdentity& file, const AbortEvent& abort, ReadMovie& movie) {
+bool Read(const MovieFile& file, const AbortEvent& abort, ReadMovie& movie) {
     if (movie.file == file) return true;
     MovieFacts facts;
     std::string error;
@@ -62,8 +63,7 @@ MovieEstimate Faulty(QString facts, const std::string& fault) { return {std::mov
 
 MovieEstimate Plan(const ConversionRequest& request, const ReadMovie& movie) {
     if (!movie.read) return {movie.line, {}, true, {}};
-    for (const auto& check : {CheckMovieSpan, CheckManualSize})
-        if (const std::optional<std::string> fault = check(request)) return Faulty(movie.line, *fault);
+    if (const std::optional<std::string> fault = CheckBeforeRun(request)) return Faulty(movie.line, *fault);
     const uint64_t size = uint64_t(std::max(request.fitBytes, 0));
     const JobArguments arguments = MapRequest(request, "");
     ConversionPlan plan;
@@ -85,7 +85,7 @@ MovieEstimate EstimateFor(const ConversionRequest& request, const AbortEvent& ab
     if (request.moviePath.empty() || failure || !fs::exists(status)) return {};
     if (!fs::is_regular_file(status))
         return {QStringLiteral("ファイルではないため、変換を始めるまで分かりません"), {}, true, {}};
-    FileIdentity file{request.moviePath, fs::file_size(request.moviePath, failure),
+    MovieFile file{request.moviePath, fs::file_size(request.moviePath, failure),
                       fs::last_write_time(request.moviePath, failure)};
     if (!Read(file, abort, movie)) return {};
     return Plan(request, movie);

@@ -313,3 +313,8 @@ std::optional<std::string> CheckMovieSpan(const ConversionRequest& request) {
     return fmt::format("終了 ({}) は開始 ({}) より後の時刻にしてください。", FormatMovieTime(*span.endUs),
                        FormatMovieTime(span.startUs));
 }
+
+std::optional<std::string> CheckBeforeRun(const ConversionRequest& request) {
+    if (auto fault = CheckManualSize(request)) return fault;
+    return CheckMovieSpan(request);
+}

@@ -96,5 +96,7 @@ std::optional<std::string> CheckManualSize(const ConversionRequest& request);
 // The other check before a run: a part of the movie ends after it starts. The message for the
 // user, none when it does.
 std::optional<std::string> CheckMovieSpan(const ConversionRequest& request);
+// Both checks before a run, the size first: the message of the first that fails.
+std::optional<std::string> CheckBeforeRun(const ConversionRequest& request);
 // The part of the movie the request's times name (times that do not read count as not given).
 MovieSpan MovieSpanOf(const ConversionRequest& request);

@@ -170,9 +170,7 @@ void EstimateTest::ChoosingASizeFillsAndLocksTheBitrate() {
         return 0;
     });
     QComboBox& sizes = f.List(kCartridgeSizeList);
-    QStringList items;
-    for (int i = 0; i < sizes.count(); ++i) items << sizes.itemText(i);
-    QCOMPARE(items, QStringList({"指定しない", "4 MB", "8 MB", "16 MB", "32 MB"}));
+    QCOMPARE(ListItems(sizes), QStringList({"指定しない", "4 MB", "8 MB", "16 MB", "32 MB"}));
     QCOMPARE(sizes.currentIndex(), 0);
 
     DropPaths(f.Edit(kMovieFileEdit), {longMovie});
