@@ -24,10 +24,15 @@ T& Control(QWidget& dialog, int id) {
     return *dialog.findChild<T*>(QString::number(id));
 }
 
+void FillInPaths(MainDialog& dialog, const QString& movie, const QString& output, const QString& romName) {
+    Control<QLineEdit>(dialog, kMovieFileEdit).setText(movie);
+    Control<QLineEdit>(dialog, kOutputFileEdit).setText(output);
+    Control<QLineEdit>(dialog, kRomNameEdit).setText(romName);
+}
+
 void FillInManual(MainDialog& dialog) {
-    Control<QLineEdit>(dialog, kMovieFileEdit).setText(QStringLiteral("/home/aiko/Videos/hanabi.mp4"));
-    Control<QLineEdit>(dialog, kOutputFileEdit).setText(QStringLiteral("/home/aiko/hanabi.gba"));
-    Control<QLineEdit>(dialog, kRomNameEdit).setText(QStringLiteral("HANABI"));
+    FillInPaths(dialog, QStringLiteral("/home/aiko/Videos/hanabi.mp4"), QStringLiteral("/home/aiko/hanabi.gba"),
+                QStringLiteral("HANABI"));
     // Manual: margins cut by hand, then to the screen's aspect.
     Control<QAbstractButton>(dialog, kManualSettingRadio).click();
     auto& trimming = Control<QComboBox>(dialog, kTrimmingList);
@@ -38,9 +43,7 @@ void FillInManual(MainDialog& dialog) {
 }
 
 void FillInFitted(MainDialog& dialog, const QString& movie) {
-    Control<QLineEdit>(dialog, kMovieFileEdit).setText(movie);
-    Control<QLineEdit>(dialog, kOutputFileEdit).setText(QStringLiteral("/home/aiko/sample.gba"));
-    Control<QLineEdit>(dialog, kRomNameEdit).setText(QStringLiteral("SAMPLE"));
+    FillInPaths(dialog, movie, QStringLiteral("/home/aiko/sample.gba"), QStringLiteral("SAMPLE"));
     Control<QAbstractButton>(dialog, kKeepAspectRadio).click();
     auto& sizes = Control<QComboBox>(dialog, kCartridgeSizeList);
     sizes.setCurrentIndex(1);

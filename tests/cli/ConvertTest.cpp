@@ -295,17 +295,11 @@ int OpenDescriptors(pid_t pid, const std::string& path) {
 // A pipe whose stream states no length (a program stream) is read once: the conversion ends as
 // it did before the length was scanned for (no length), or succeeds, and never opens the pipe
 // beside its reader, where the second reader would wait for a writer that has gone, or take the
-// movie's bytes.
+// movie's bytes; nor for a moment before it, which would let the writer start and then fail.
 TEST_F(Convert, PipeWithoutALengthIsReadOnce) {
-    FixtureMovie mpeg;
-    mpeg.container = "mpeg";
-    mpeg.video->codec = AV_CODEC_ID_MPEG1VIDEO;
-    mpeg.video->frameCount = 30;
-    mpeg.audio = FixtureAudio{};
-    mpeg.audio->codec = AV_CODEC_ID_MP2;
     const std::string file = (scratch.Path() / "movie.mpg").string();
     std::string message;
-    ASSERT_EQ(WriteFixtureMovie(file, mpeg, message), FixtureStatus::Written) << message;
+    ASSERT_EQ(WriteFixtureMovie(file, ProgramStreamMovie(30), message), FixtureStatus::Written) << message;
     std::ifstream in(file, std::ios::binary);
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const std::string fifo = (scratch.Path() / "pipe.mpg").string();
@@ -316,12 +310,16 @@ TEST_F(Convert, PipeWithoutALengthIsReadOnce) {
     CliProcess process({"convert", fifo, Output()});
     std::atomic<bool> ended{false};
     std::atomic<int> secondReaders{0};
+    std::atomic<bool> writeCut{false};
     std::jthread writer([&] {
         const int pipe = open(fifo.c_str(), O_WRONLY);  // waits for the conversion to open it
         if (pipe < 0) return;
         for (size_t written = 0; written < bytes.size();) {
             const ssize_t n = write(pipe, bytes.data() + written, bytes.size() - written);
-            if (n <= 0) break;
+            if (n <= 0) {
+                writeCut = true;  // no reader left: one had opened the pipe and gone
+                break;
+            }
             written += size_t(n);
         }
         close(pipe);
@@ -342,6 +340,7 @@ TEST_F(Convert, PipeWithoutALengthIsReadOnce) {
     ended = true;
     ASSERT_NE(status, -2) << "the conversion still runs: " << process.Errors();
     EXPECT_EQ(secondReaders, 0) << process.Errors();
+    EXPECT_FALSE(writeCut) << process.Errors();
     if (status == 0) {
         EXPECT_TRUE(std::filesystem::exists(Output()));
     } else {
