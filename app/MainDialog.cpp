@@ -62,8 +62,10 @@ void MainDialog::OnInitDialog() {
     connect(&settingControls.RadioGroup("pictureMode"), &QButtonGroup::idClicked, this, &MainDialog::ApplyPicturePreset);
     connect(&List(kTrimmingList), &QComboBox::activated, this, &MainDialog::OnTrimmingChanged);
     connect(&Button(kResizeCheck), &QAbstractButton::clicked, this, &MainDialog::OnTrimmingChanged);
+    connect(&List(kCartridgeSizeList), &QComboBox::activated, this, &MainDialog::OnSizeChosen);
     connect(process, &QAbstractButton::clicked, this, &MainDialog::StartConversion);
     connect(&Button(kExitButton), &QAbstractButton::clicked, this, &MainDialog::ExitOrAbort);
+    WatchSettings();
 }
 
 void MainDialog::reject() { ExitOrAbort(); }

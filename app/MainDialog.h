@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/DialogNotifyReceiver.h"
+#include "app/MovieEstimator.h"
 #include "app/SettingControls.h"
 #include "job/ConversionRequest.h"
 #include "platform/AbortEvent.h"
@@ -41,8 +42,14 @@ private:
     void UpdateEnabling();
     void ApplyPicturePreset();
     void OnTrimmingChanged();
+    void OnSizeChosen();
     void BrowseMovie();
     void BrowseOutput();
+
+    // The movie's facts and the estimate (MainDialogEstimate.cpp).
+    void WatchSettings();
+    void AskEstimate();
+    void ShowEstimate(const MovieEstimate& estimate);
 
     // Run control (MainDialogRun.cpp).
     void StartConversion();
@@ -69,6 +76,7 @@ private:
     SettingControls settingControls;    // the inputs among them, by the setting they edit
     std::jthread WorkerThread;          // joinable exactly while a run is active
     std::unique_ptr<AbortEvent> runAbort;  // the active run's abort channel, new for each run
+    MovieEstimator estimator;              // after the controls: gone before them
     int32_t LastShownPercent = -1;
     bool tearingDown = false;  // set by the destructor: a completion then ends the run silently
 };

@@ -25,6 +25,7 @@ namespace {
 // The controls a run disables, in the order it disables them; Exit and the progress bar stay.
 constexpr int kRunLockedControls[] = {
     kMovieFileEdit, kBrowseMovieButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit, kBitrateEdit,
+    kCartridgeSizeList, kStartTimeEdit, kEndTimeEdit,
     kControlsCheck, kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
     kTrimmingList,  kTrimTopEdit,       kTrimBottomEdit,    kTrimLeftEdit,       kTrimRightEdit,
     kResizeCheck,   kWidthEdit,         kHeightEdit,        kFrameRateList,      kPreFilterList,
@@ -55,7 +56,7 @@ MainDialog::~MainDialog() {
 void MainDialog::StartConversion() {
     if (!StoreControls()) return;
     if (request.moviePath.empty() || request.outputPath.empty()) return;
-    if (const std::optional<std::string> fault = CheckManualSize(request)) {
+    if (const std::optional<std::string> fault = CheckBeforeRun(request)) {
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
         return;
     }

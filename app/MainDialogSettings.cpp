@@ -45,6 +45,8 @@ void MainDialog::UpdateEnabling() {
         else if (id == kResizeCheck && TrimsAutomatically(request.trimMode)) enabled = false;
         Control(id).setEnabled(enabled);
     }
+    // A chosen cartridge size sets the bitrate.
+    Control(kBitrateEdit).setEnabled(request.fitBytes == 0);
 }
 
 void MainDialog::ApplyPicturePreset() {
@@ -56,6 +58,11 @@ void MainDialog::ApplyPicturePreset() {
 void MainDialog::OnTrimmingChanged() {
     if (!StoreControls()) return;
     if (ApplyTrimmingRule(request)) LoadControls();
+    UpdateEnabling();
+}
+
+void MainDialog::OnSizeChosen() {
+    if (!StoreControls()) return;
     UpdateEnabling();
 }
 

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <string>
+
 #include "app/ByteLimitValidator.h"
 #include "job/ConversionSettings.h"
 
@@ -13,6 +15,16 @@ namespace {
 void LimitTyping(QLineEdit& edit, const Setting& setting, QObject& owner) {
     const auto letterCase = setting.textRule == TextRule::Title ? ByteLimitValidator::Case::Upper : ByteLimitValidator::Case::Keep;
     edit.setValidator(new ByteLimitValidator(size_t(RangeFor(setting, SettingSource::Dialog).highest), letterCase, &owner));
+}
+
+// A list of a number's values (not of a choice) shows the item named by the value; none, when
+// no item is.
+int ItemOf(const Setting& setting, int32_t value) {
+    if (setting.kind == SettingKind::Choice) return value;
+    const std::string name = std::to_string(value);
+    for (size_t item = 0; item < setting.choices.size(); ++item)
+        if (setting.choices[item].name == name) return int(item);
+    return -1;
 }
 
 }  // namespace
@@ -42,7 +54,7 @@ void SettingControls::Load(const ConversionRequest& request) const {
         if (binding.radios) {
             if (QAbstractButton* button = binding.radios->button(request.*setting.number)) button->setChecked(true);
         } else if (auto* list = qobject_cast<QComboBox*>(binding.control)) {
-            list->setCurrentIndex(request.*setting.number);
+            list->setCurrentIndex(ItemOf(setting, request.*setting.number));
         } else if (auto* edit = qobject_cast<QLineEdit*>(binding.control)) {
             edit->setText(setting.kind == SettingKind::Text ? QString::fromStdString(request.*setting.text)
                                                             : QString::number(request.*setting.number));
@@ -59,8 +71,12 @@ std::optional<SettingControls::Failure> SettingControls::Store(ConversionRequest
         const Binding& binding = bound->second;
         if (binding.radios) {
             request.*setting.number = binding.radios->checkedId();  // -1 when none is checked
-        } else if (auto* list = qobject_cast<QComboBox*>(binding.control)) {
+        } else if (auto* list = qobject_cast<QComboBox*>(binding.control); list && setting.kind == SettingKind::Choice) {
             request.*setting.number = list->currentIndex();
+        } else if (list) {
+            // A list of a number's values: the chosen item's name is the value, within the range.
+            if (const int item = list->currentIndex(); item >= 0)
+                StoreSetting(setting, setting.choices[size_t(item)].name, request, SettingSource::Dialog);
         } else if (auto* edit = qobject_cast<QLineEdit*>(binding.control)) {
             // Disabled fields are read and checked like the others.
             if (auto message = StoreSetting(setting, edit->text().toStdString(), request, SettingSource::Dialog))

@@ -62,6 +62,15 @@ constexpr SettingChoice kSoundChoices[] = {
     {"high", "高音質"},
 };
 
+// The cartridge sizes the dialog offers, in bytes: the sizes of common cartridges.
+constexpr SettingChoice kCartridgeSizes[] = {
+    {"0", "指定しない"},
+    {"4194304", "4 MB"},
+    {"8388608", "8 MB"},
+    {"16777216", "16 MB"},
+    {"33554432", "32 MB"},
+};
+
 constexpr SettingRange kMarginPixels{0, 1000};
 constexpr SettingRange kAdjustment{-100, 100};
 // "1:02:03.250" and then some blanks.
@@ -76,7 +85,8 @@ constexpr Setting kSettings[] = {
     {.name = "bitrate", .kind = Number, .number = &ConversionRequest::bitrate, .range = {0, 500},
      .commandLineRange = SettingRange{1, 100000}, .option = "bitrate", .help = "Kilobytes of movie stream per second"},
     // kavro-cli spells it --fit, which also takes sizes in MiB.
-    {.name = "fitBytes", .kind = Number, .number = &ConversionRequest::fitBytes, .range = {0, int32_t(cartridge::kMaxImageBytes)}},
+    {.name = "fitBytes", .kind = Number, .number = &ConversionRequest::fitBytes, .range = {0, int32_t(cartridge::kMaxImageBytes)},
+     .choices = kCartridgeSizes},
     {.name = "startTime", .kind = Text, .text = &ConversionRequest::startTime, .range = kTimeBytes,
      .textRule = TextRule::Time, .option = "start",
      .help = "Convert from this time of the movie on: seconds (90.5) or h:mm:ss[.fff]"},
@@ -328,4 +338,9 @@ std::optional<std::string> CheckMovieSpan(const ConversionRequest& request) {
     if (!span.endUs || *span.endUs > span.startUs) return std::nullopt;
     return fmt::format("終了 ({}) は開始 ({}) より後の時刻にしてください。", FormatMovieTime(*span.endUs),
                        FormatMovieTime(span.startUs));
+}
+
+std::optional<std::string> CheckBeforeRun(const ConversionRequest& request) {
+    if (auto fault = CheckManualSize(request)) return fault;
+    return CheckMovieSpan(request);
 }

@@ -52,7 +52,9 @@ struct Setting {
     SettingRange range;                              // Number: its values; Text: 0 .. its bytes
     std::optional<SettingRange> commandLineRange;    // kavro-cli's wider range; none: the same
     TextRule textRule = TextRule::Path;
-    std::span<const SettingChoice> choices;  // Choice, in index order
+    // Choice: in index order. Number: the values the dialog's list offers, the name the value
+    // in decimal (the command line takes any value of the range).
+    std::span<const SettingChoice> choices;
     std::string_view option;  // kavro-cli's option, without "--"; empty: none, or one kavro-cli spells itself
     std::string_view help;    // kavro-cli's words for it; the range, choices and default are added
 };
@@ -94,5 +96,7 @@ std::optional<std::string> CheckManualSize(const ConversionRequest& request);
 // The other check before a run: a part of the movie ends after it starts. The message for the
 // user, none when it does.
 std::optional<std::string> CheckMovieSpan(const ConversionRequest& request);
+// Both checks before a run, the size first: the message of the first that fails.
+std::optional<std::string> CheckBeforeRun(const ConversionRequest& request);
 // The part of the movie the request's times name (times that do not read count as not given).
 MovieSpan MovieSpanOf(const ConversionRequest& request);

@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "job/AssembleRomImage.h"
+#include "job/CartridgeFit.h"
 #include "job/MovieTime.h"
 
 namespace {
@@ -21,6 +23,8 @@ std::string Upper(std::string text) {
     for (char& c : text) c = char(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
+
+std::string MegabyteWords(uint64_t bytes) { return fmt::format("{:.1f} MB", double(bytes) / double(1 << 20)); }
 
 }  // namespace
 
@@ -50,4 +54,14 @@ std::string FactsLine(const MovieFacts& facts, const VideoPlan& video) {
                        picture.biWidth, picture.biHeight,
                        RateWords(video.sourceRateNumerator, video.sourceRateDenominator),
                        facts.sound ? SoundWords(*facts.sound) : "音声なし");
+}
+
+EstimateWords EstimateLine(const ConversionPlan& plan, uint64_t sizeBytes) {
+    const uint64_t room = sizeBytes > 0 ? sizeBytes : kCartridgeLimitBytes;
+    const std::string head = fmt::format("推定 {} ・ {}", MegabyteWords(plan.imageBytes), SpokenDuration(plan.playingUs));
+    if (plan.imageBytes <= room) return {fmt::format("{} ・ {} に収まります", head, SizeName(room)), true};
+    const VideoPlan& video = plan.video;
+    const int64_t fitting = PlayingTimeUs(video, FramesFitting(video, room));
+    return {fmt::format("{} ・ {} に収まりません（この設定で収まるのは {} まで）", head, SizeName(room), SpokenDuration(fitting)),
+            false};
 }

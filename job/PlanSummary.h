@@ -1,5 +1,5 @@
 #pragma once
-// A movie's facts in the words kavro-cli shows them with.
+// A movie's facts and a conversion's plan in the words the dialog and kavro-cli show them with.
 #include <cstdint>
 #include <string>
 
@@ -20,3 +20,11 @@ int64_t MovieDurationUs(const MovieFacts& facts, const VideoPlan& video);
 
 // One line of what the movie is: "1:32:10 ・ 1920×1080 ・ 23.976 fps ・ AAC 48 kHz stereo".
 std::string FactsLine(const MovieFacts& facts, const VideoPlan& video);
+
+struct EstimateWords {
+    std::string text;
+    bool fits = true;  // false: the text says why the image will not fit
+};
+// What the image will come to, and whether it fits `sizeBytes` (a cartridge's whole space when
+// 0): "推定 12.3 MB ・ 9分41秒 ・ 32 MB に収まります", or how much of the movie would.
+EstimateWords EstimateLine(const ConversionPlan& plan, uint64_t sizeBytes);

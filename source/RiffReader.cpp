@@ -19,10 +19,12 @@ bool HasType(uint32_t id) { return id == kRiff || id == kList; }
 }  // namespace
 
 bool RiffReader::Open(const std::string& path) {
-    // Regular files only: opening a FIFO would wait for its writer, and reading one would take
-    // the data the decoder needs.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Regular files only: reading a FIFO would take the data the decoder needs, and even
+    // opening one lets a waiting writer start, whose writes then fail once this reader closes
+    // before the decoder's has opened. So the type is known before the file is opened.
     struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         if (fd >= 0) close(fd);
         return false;

@@ -33,6 +33,12 @@ void ChooseListItem(QComboBox& list, int index) {
     while (list.currentIndex() > index) QTest::keyClick(&list, Qt::Key_Up);
 }
 
+QStringList ListItems(QComboBox& list) {
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i) items << list.itemText(i);
+    return items;
+}
+
 void DropPaths(QWidget& target, const QStringList& paths) {
     QMimeData data;
     QList<QUrl> urls;

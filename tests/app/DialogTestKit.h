@@ -23,6 +23,8 @@ T* FindControl(QWidget& dialog, int id) {
 void TypeInto(QLineEdit& edit, const QString& text);
 // Chooses a list item with the arrow keys, as a user does; the list reports the choice.
 void ChooseListItem(QComboBox& list, int index);
+// The list's items, in order.
+QStringList ListItems(QComboBox& list);
 // Drops these local paths onto the widget, as a file manager does.
 void DropPaths(QWidget& target, const QStringList& paths);
 

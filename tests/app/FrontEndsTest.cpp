@@ -27,11 +27,12 @@ namespace {
 std::string JobOf(const ConversionRequest& request) {
     const JobArguments job = MapRequest(request, "stream");
     return fmt::format("movie {} | trims {},{},{},{} auto {} | size {}x{} | rate {} | filter {} | bitrate {} | "
-                       "screen {} {}/{}/{} | sound {} | output {} | title {}",
+                       "screen {} {}/{}/{} | sound {} | output {} | title {} | part {} to {} | fit {}",
                        job.moviePath, job.trims.left, job.trims.top, job.trims.right, job.trims.bottom, job.autoTrim,
                        job.width, job.height, job.frameRateMode, job.preFilter, job.bitrate, int(job.screen.screen),
                        job.screen.brightness, job.screen.gamma, job.screen.saturation, int(job.soundCoder),
-                       request.outputPath, request.romName);
+                       request.outputPath, request.romName, job.span.startUs, job.span.endUs.value_or(-1),
+                       request.fitBytes);
 }
 
 // kavro-cli convert's settings from these words, through its own parser; the fault, if any.
@@ -116,6 +117,13 @@ std::vector<SameSettings> EveryPreset() {
              f.Click(kManualSettingRadio);
          },
          {"--picture", "manual", "--size", "240x160"}},
+        {"a part, fitted to a cartridge",
+         [](DialogFixture& f) {
+             TypeInto(f.Edit(kStartTimeEdit), "1.5");
+             TypeInto(f.Edit(kEndTimeEdit), "0:01:02.250");
+             ChooseListItem(f.List(kCartridgeSizeList), 2);
+         },
+         {"--start", "1.5", "--end", "0:01:02.250", "--fit", "8M"}},
     };
 }
 

@@ -17,12 +17,6 @@ namespace {
 constexpr int kManualControls[] = {kTrimmingList, kTrimTopEdit, kTrimBottomEdit, kTrimLeftEdit, kTrimRightEdit,
                                    kResizeCheck,  kWidthEdit,   kHeightEdit,     kFrameRateList, kPreFilterList};
 
-QStringList Items(QComboBox& list) {
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i) items << list.itemText(i);
-    return items;
-}
-
 }  // namespace
 
 class SettingsTest : public QObject {
@@ -54,13 +48,13 @@ void SettingsTest::StartsWithTheDefaults() {
     QCOMPARE(f.Edit(kHeightEdit).text(), QStringLiteral("160"));
     for (int id : {kTrimTopEdit, kTrimBottomEdit, kTrimLeftEdit, kTrimRightEdit}) QCOMPARE(f.Edit(id).text(), QStringLiteral("0"));
     for (int id : {kMovieFileEdit, kOutputFileEdit, kRomNameEdit}) QVERIFY(f.Edit(id).text().isEmpty());
-    QCOMPARE(Items(f.List(kTrimmingList)),
+    QCOMPARE(ListItems(f.List(kTrimmingList)),
              QStringList({"トリミングしない", "GBAの縦横比に合わせて自動トリミングする", "手動トリミングの後、さらに自動トリミングする",
                           "手動トリミングのみ"}));
-    QCOMPARE(Items(f.List(kFrameRateList)),
+    QCOMPARE(ListItems(f.List(kFrameRateList)),
              QStringList({"自動", "変更しない", "4/5 (30fps → 24fps)", "2/3 (30fps → 20fps)", "1/2 (30fps → 15fps)",
                           "2/5 (30fps → 12fps)", "1/3 (30fps → 10fps)", "1/4 (30fps → 7.5fps)", "1/5 (30fps → 6fps)"}));
-    QCOMPARE(Items(f.List(kPreFilterList)), QStringList({"何もしない（旧バージョン互換）", "15bit切り落としのみ（画質悪・高圧縮）",
+    QCOMPARE(ListItems(f.List(kPreFilterList)), QStringList({"何もしない（旧バージョン互換）", "15bit切り落としのみ（画質悪・高圧縮）",
                                                          "2段階ディザリングで15bit化", "4段階ディザリングで15bit化"}));
     QCOMPARE(f.List(kTrimmingList).currentText(), QStringLiteral("トリミングしない"));
     QCOMPARE(f.List(kFrameRateList).currentText(), QStringLiteral("自動"));
@@ -91,7 +85,7 @@ void SettingsTest::EveryItemAndCaptionShowsWhole() {
         option.subControls = QStyle::SC_All;
         const QRect text = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
         const QFontMetrics metrics(list.font());
-        for (const QString& item : Items(list))
+        for (const QString& item : ListItems(list))
             QVERIFY2(metrics.horizontalAdvance(item) <= text.width(),
                      qPrintable(QStringLiteral("%1 needs %2 pixels of %3").arg(item).arg(metrics.horizontalAdvance(item)).arg(text.width())));
     }

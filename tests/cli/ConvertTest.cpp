@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include <chrono>
 #include <fstream>
@@ -15,10 +16,13 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include <fmt/format.h>
+
 #include "audio/AdpcmDecoder.h"
 #include "format/CartridgeImage.h"
 #include "format/MovieStream.h"
 #include "format/PlayerOptions.h"
+#include "job/Completion.h"
 #include "tests/cli/CliRun.h"
 #include "tests/player/CinepakOracle.h"
 #include "tests/player/TestCartridge.h"
@@ -320,6 +324,73 @@ TEST_F(Convert, SignalWhileWaitingForTheMovieAborts) {
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(1));
     EXPECT_NE(process.Errors().find("変換処理は中断されました"), std::string::npos) << process.Errors();
     EXPECT_FALSE(std::filesystem::exists(Output()));
+}
+
+// How many descriptors of the process are open on the file.
+int OpenDescriptors(pid_t pid, const std::string& path) {
+    int count = 0;
+    std::error_code gone;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", gone))
+        if (std::filesystem::read_symlink(fd.path(), gone) == path) ++count;
+    return count;
+}
+
+// A pipe whose stream states no length (a program stream) is read once: the conversion ends as
+// it did before the length was scanned for (no length), or succeeds, and never opens the pipe
+// beside its reader, where the second reader would wait for a writer that has gone, or take the
+// movie's bytes; nor for a moment before it, which would let the writer start and then fail.
+TEST_F(Convert, PipeWithoutALengthIsReadOnce) {
+    const std::string file = (scratch.Path() / "movie.mpg").string();
+    std::string message;
+    ASSERT_EQ(WriteFixtureMovie(file, ProgramStreamMovie(30), message), FixtureStatus::Written) << message;
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string fifo = (scratch.Path() / "pipe.mpg").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // A reader that stops early must not end the test with SIGPIPE.
+    signal(SIGPIPE, SIG_IGN);
+
+    CliProcess process({"convert", fifo, Output()});
+    std::atomic<bool> ended{false};
+    std::atomic<int> secondReaders{0};
+    std::atomic<bool> writeCut{false};
+    std::jthread writer([&] {
+        const int pipe = open(fifo.c_str(), O_WRONLY);  // waits for the conversion to open it
+        if (pipe < 0) return;
+        for (size_t written = 0; written < bytes.size();) {
+            const ssize_t n = write(pipe, bytes.data() + written, bytes.size() - written);
+            if (n <= 0) {
+                writeCut = true;  // no reader left: one had opened the pipe and gone
+                break;
+            }
+            written += size_t(n);
+        }
+        close(pipe);
+        // Now and then a writer for a moment: an open waiting for one goes through and shows
+        // as a second descriptor, and then reads the end.
+        while (!ended) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            const int probe = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (probe < 0) continue;  // no reader
+            for (int wait = 0; wait < 20 && secondReaders == 0; ++wait) {
+                if (OpenDescriptors(process.Pid(), fifo) >= 2) ++secondReaders;
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            close(probe);
+        }
+    });
+    const int status = process.Wait(std::chrono::seconds(120));
+    ended = true;
+    ASSERT_NE(status, -2) << "the conversion still runs: " << process.Errors();
+    EXPECT_EQ(secondReaders, 0) << process.Errors();
+    EXPECT_FALSE(writeCut) << process.Errors();
+    if (status == 0) {
+        EXPECT_TRUE(std::filesystem::exists(Output()));
+    } else {
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(process.Errors().find(fmt::format("({})", int(kNoDuration))), std::string::npos) << process.Errors();
+        EXPECT_FALSE(std::filesystem::exists(Output()));
+    }
 }
 
 // Runs of other processes neither abort a run nor take its abort away: a stale count under the

@@ -52,13 +52,7 @@ TEST_F(EndToEnd, AviPlaysAsDecoded) {
 }
 
 TEST_F(EndToEnd, MpegPlaysAsDecoded) {
-    FixtureMovie mpeg;
-    mpeg.container = "mpeg";
-    mpeg.video->codec = AV_CODEC_ID_MPEG1VIDEO;
-    mpeg.video->frameCount = 30;
-    mpeg.audio = FixtureAudio{};
-    mpeg.audio->codec = AV_CODEC_ID_MP2;
-    ConvertAndPlay(mpeg, "movie.mpg");
+    ConvertAndPlay(ProgramStreamMovie(30), "movie.mpg");
 }
 
 }  // namespace

@@ -287,6 +287,16 @@ double Tone(const FixtureAudio& audio, int channel, int index) {
 
 }  // namespace
 
+FixtureMovie ProgramStreamMovie(int frameCount) {
+    FixtureMovie mpeg;
+    mpeg.container = "mpeg";
+    mpeg.video->codec = AV_CODEC_ID_MPEG1VIDEO;
+    mpeg.video->frameCount = frameCount;
+    mpeg.audio = FixtureAudio{};
+    mpeg.audio->codec = AV_CODEC_ID_MP2;
+    return mpeg;
+}
+
 FixtureStatus WriteFixtureMovie(const std::string& path, const FixtureMovie& movie, std::string& message) {
     return Writer(movie, message).Write(path);
 }

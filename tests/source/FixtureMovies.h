@@ -65,6 +65,9 @@ struct FixtureMovie {
 
 enum class FixtureStatus { Written, EncoderMissing, Failed };
 
+// An MPEG program stream of so many frames: MPEG-1 pictures and MP2 sound. It states no length.
+FixtureMovie ProgramStreamMovie(int frameCount);
+
 // Writes the movie to `path`. On anything but Written, `message` says what went wrong.
 FixtureStatus WriteFixtureMovie(const std::string& path, const FixtureMovie& movie, std::string& message);
 
