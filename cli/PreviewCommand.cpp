@@ -10,11 +10,11 @@
 #include <optional>
 
 #include "cli/CliCommand.h"
-#include "cli/ImageFile.h"
+#include "job/ImageFile.h"
 #include "cli/PngWriter.h"
 #include "cli/PreviewRun.h"
 #include "cli/ProgressPrinter.h"
-#include "cli/StreamSummary.h"
+#include "job/ImageSummary.h"
 #include "cli/WavWriter.h"
 #include "format/Handheld.h"
 #include "preview/HandheldCore.h"
@@ -35,12 +35,10 @@ constexpr uint32_t kQuietRefreshes = 600;  // shorter runs print no progress
 
 // One pass of the movie (sound included) when the stream reads cleanly.
 double DefaultSeconds(std::span<const uint8_t> image) {
-    const StreamLocation location = LocateStream(image, std::nullopt);
-    if (!location.error.empty()) return kUnknownLengthSeconds;
-    const MovieStreamCheck stream = ReadMovieStream(image, location.offset);
-    if (!stream.ok) return kUnknownLengthSeconds;
-    const StreamSummary summary = SummarizeStream(stream.info);
-    return std::min(std::max(summary.movieSeconds, summary.audioSeconds) + kStartSeconds, kMaxDefaultSeconds);
+    const ImageSummary summary = SummarizeImage(image);
+    if (!summary.location.error.empty() || !summary.stream.ok) return kUnknownLengthSeconds;
+    const StreamSummary& figures = summary.figures;
+    return std::min(std::max(figures.movieSeconds, figures.audioSeconds) + kStartSeconds, kMaxDefaultSeconds);
 }
 
 struct PreviewFiles {

@@ -1,4 +1,4 @@
-#include "cli/ImageFile.h"
+#include "job/ImageFile.h"
 
 #include <fmt/format.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "cli/PlayerImage.h"
+#include "job/PlayerImage.h"
 
 ImageFile ReadImageFile(const std::string& path) {
     ImageFile file;

@@ -1,0 +1,19 @@
+#include "job/ImageSummary.h"
+
+#include "format/Cartridge.h"
+
+ImageSummary SummarizeImage(std::span<const uint8_t> image, std::optional<size_t> streamOffset) {
+    ImageSummary summary;
+    summary.imageBytes = image.size();
+    summary.location = LocateStream(image, streamOffset);
+    if (!summary.location.error.empty()) return summary;
+    summary.stream = ReadMovieStream(image, summary.location.offset);
+    summary.figures = SummarizeStream(summary.stream.info);
+    return summary;
+}
+
+uint32_t SmallestCartridgeFor(uint64_t imageBytes) {
+    for (const uint32_t size : cartridge::kCommonSizes)
+        if (imageBytes <= size) return size;
+    return 0;
+}
