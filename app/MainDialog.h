@@ -43,6 +43,9 @@ private:
     void OnTrimmingChanged();
     void BrowseMovie();
     void BrowseOutput();
+    // The output path helps (MainDialogOutputPath.cpp).
+    void SuggestOutput();
+    void CompleteOutputExtension();
 
     // Run control (MainDialogRun.cpp).
     void StartConversion();
