@@ -27,3 +27,12 @@ inline constexpr int kLinkLabel = 1020;  // about box
 inline constexpr int kTrimmingList = 1021;
 inline constexpr int kResizeCheck = 1022;
 inline constexpr int kControlsCheck = 1023;
+// The summary of the last run and the play window (app/RunSummary.h, app/PlayWindow.h).
+inline constexpr int kSummaryPathEdit = 1040;
+inline constexpr int kSummarySizeLabel = 1041;
+inline constexpr int kSummaryPictureLabel = 1042;
+inline constexpr int kSummaryRateLabel = 1043;
+inline constexpr int kSummaryTimeLabel = 1044;
+inline constexpr int kOpenFolderButton = 1045;
+inline constexpr int kPlayButton = 1046;
+inline constexpr int kPlayScreen = 1047;

@@ -37,6 +37,7 @@ MainDialog::MainDialog(WorkerProcedure worker)
     DialogUnits units = DialogUnits::FromFont(font());
     controls = BuildControls(*this, kMainDialogTemplate, units);
     setFixedSize(units.MapSize(kMainDialogTemplate.width, kMainDialogTemplate.height));
+    AddRunSummary(units);
     settingControls.Bind(kMainDialogTemplate, controls, *this);
     SetControlTips(controls);
     OnInitDialog();

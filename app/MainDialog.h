@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/DialogNotifyReceiver.h"
+#include "app/DialogUnits.h"
 #include "app/SettingControls.h"
 #include "job/ConversionRequest.h"
 #include "platform/AbortEvent.h"
@@ -18,6 +19,7 @@ class QAbstractButton;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
+class RunSummary;
 
 class MainDialog : public QDialog {
     Q_OBJECT
@@ -58,6 +60,9 @@ private:
     void ReportOutcome(int completionCode);
 
     void ShowAbout();
+    // The summary of the last run, below the template's controls (MainDialogOutcome.cpp).
+    void AddRunSummary(const DialogUnits& units);
+    void PlayImage(const QString& imagePath);
 
     QWidget& Control(int id) const;
     QLineEdit& Edit(int id) const;
@@ -70,6 +75,7 @@ private:
     WorkerProcedure worker;
     std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
     SettingControls settingControls;    // the inputs among them, by the setting they edit
+    RunSummary* summary = nullptr;      // a Qt child of the dialog
     std::jthread WorkerThread;          // joinable exactly while a run is active
     std::unique_ptr<AbortEvent> runAbort;  // the active run's abort channel, new for each run
     int32_t LastShownPercent = -1;
