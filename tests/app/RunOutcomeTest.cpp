@@ -38,10 +38,10 @@ QJsonObject Inspect(const QString& image) {
 
 QString LabelText(MainDialog& dialog, int id) { return FindControl<QLabel>(dialog, id)->text(); }
 
-// The headless core's screen after `refreshes` refreshes from power-on, as the window draws it.
+// The headless core's screen once its refresh count reaches `refreshes`, as the window draws it.
 QImage HeadlessScreen(const std::vector<uint8_t>& image, uint32_t refreshes) {
     HandheldCoreLoad load = HandheldCore::Load(image);
-    load.core->RunRefreshes(refreshes);
+    while (load.core->RefreshCount() < refreshes) load.core->RunRefreshes(1);
     const std::vector<uint8_t> rgb = load.core->ScreenRgb24();
     return QImage(rgb.data(), int(handheld::kScreenWidth), int(handheld::kScreenHeight), int(handheld::kScreenWidth) * 3,
                   QImage::Format_RGB888)
