@@ -1,6 +1,7 @@
 // What a successful run leaves in the dialog: the summary of the image it made, with the
 // figures kavro-cli inspect tells, until the next run; and the image playing in a window of
 // its own, as the headless core plays it, until the window is closed.
+#include <QDesktopServices>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QTest>
 
 #include <fstream>
@@ -52,6 +54,10 @@ QImage HeadlessScreen(const std::vector<uint8_t>& image, uint32_t refreshes) {
 
 class RunOutcomeTest : public QObject {
     Q_OBJECT
+public slots:
+    // Stands in for the desktop's file manager.
+    void OpenFolder(const QUrl& url) { openedFolders << url; }
+
 private slots:
     void initTestCase();
     void SummaryTellsInspectsFiguresUntilTheNextRun();
@@ -61,6 +67,7 @@ private:
     QTemporaryDir folder;
     QString movie;
     QString output;
+    QList<QUrl> openedFolders;
 };
 
 void RunOutcomeTest::initTestCase() {
@@ -96,7 +103,11 @@ void RunOutcomeTest::SummaryTellsInspectsFiguresUntilTheNextRun() {
     QCOMPARE(LabelText(f.Dialog(), kSummaryRateLabel), QString::number(inspect["framesPerSecond"].toDouble(), 'f', 3) + " fps");
     QCOMPARE(LabelText(f.Dialog(), kSummaryTimeLabel),
              QStringLiteral("再生時間: %1 秒").arg(QString::number(inspect["movieSeconds"].toDouble(), 'f', 3)));
-    QVERIFY(f.Button(kPlayButton).isEnabled() && f.Button(kOpenFolderButton).isEnabled());
+    QVERIFY(f.Button(kPlayButton).isEnabled());
+    QDesktopServices::setUrlHandler("file", this, "OpenFolder");
+    f.Click(kOpenFolderButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(openedFolders, QList<QUrl>{QUrl::fromLocalFile(folder.path())});
 
     // A failed run keeps its message box, and the summary of the earlier run is gone.
     f.Edit(kMovieFileEdit).setText(folder.filePath("missing.avi"));
