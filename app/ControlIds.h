@@ -37,3 +37,12 @@ inline constexpr int kCartridgeSizeList = 1031;
 inline constexpr int kStartTimeEdit = 1032;
 inline constexpr int kEndTimeEdit = 1033;
 inline constexpr int kEstimateLabel = 1034;
+// The summary of the last run and the play window (app/RunSummary.h, app/PlayWindow.h).
+inline constexpr int kSummaryPathEdit = 1040;
+inline constexpr int kSummarySizeLabel = 1041;
+inline constexpr int kSummaryPictureLabel = 1042;
+inline constexpr int kSummaryRateLabel = 1043;
+inline constexpr int kSummaryTimeLabel = 1044;
+inline constexpr int kOpenFolderButton = 1045;
+inline constexpr int kPlayButton = 1046;
+inline constexpr int kPlayScreen = 1047;

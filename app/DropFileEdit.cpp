@@ -36,4 +36,5 @@ void DropFileEdit::dropEvent(QDropEvent* event) {
     // cleanPath drops the trailing separator of a dropped folder.
     setText(QDir::cleanPath(first.toLocalFile()));
     event->acceptProposedAction();
+    emit pathDropped();
 }

@@ -8,6 +8,10 @@ class DropFileEdit : public QLineEdit {
 public:
     explicit DropFileEdit(QWidget* parent);
 
+signals:
+    // A dropped path has replaced the text.
+    void pathDropped();
+
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

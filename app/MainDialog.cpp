@@ -11,8 +11,10 @@
 
 #include "app/AboutDialog.h"
 #include "app/ControlIds.h"
+#include "app/ControlTips.h"
 #include "app/DialogBuilder.h"
 #include "app/DialogUnits.h"
+#include "app/DropFileEdit.h"
 
 namespace {
 
@@ -35,7 +37,9 @@ MainDialog::MainDialog(WorkerProcedure worker)
     DialogUnits units = DialogUnits::FromFont(font());
     controls = BuildControls(*this, kMainDialogTemplate, units);
     setFixedSize(units.MapSize(kMainDialogTemplate.width, kMainDialogTemplate.height));
+    AddRunSummary(units);
     settingControls.Bind(kMainDialogTemplate, controls, *this);
+    SetControlTips(controls);
     OnInitDialog();
 }
 
@@ -59,6 +63,8 @@ void MainDialog::OnInitDialog() {
 
     connect(&Button(kBrowseMovieButton), &QAbstractButton::clicked, this, &MainDialog::BrowseMovie);
     connect(&Button(kBrowseOutputButton), &QAbstractButton::clicked, this, &MainDialog::BrowseOutput);
+    connect(qobject_cast<DropFileEdit*>(&Edit(kMovieFileEdit)), &DropFileEdit::pathDropped, this, &MainDialog::SuggestOutput);
+    connect(&Edit(kOutputFileEdit), &QLineEdit::editingFinished, this, &MainDialog::CompleteOutputExtension);
     connect(&settingControls.RadioGroup("pictureMode"), &QButtonGroup::idClicked, this, &MainDialog::ApplyPicturePreset);
     connect(&List(kTrimmingList), &QComboBox::activated, this, &MainDialog::OnTrimmingChanged);
     connect(&Button(kResizeCheck), &QAbstractButton::clicked, this, &MainDialog::OnTrimmingChanged);

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/DialogNotifyReceiver.h"
+#include "app/DialogUnits.h"
 #include "app/MovieEstimator.h"
 #include "app/SettingControls.h"
 #include "job/ConversionRequest.h"
@@ -19,6 +20,7 @@ class QAbstractButton;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
+class RunSummary;
 
 class MainDialog : public QDialog {
     Q_OBJECT
@@ -45,6 +47,9 @@ private:
     void OnSizeChosen();
     void BrowseMovie();
     void BrowseOutput();
+    // The output path helps (MainDialogOutputPath.cpp).
+    void SuggestOutput();
+    void CompleteOutputExtension();
 
     // The movie's facts and the estimate (MainDialogEstimate.cpp).
     void WatchSettings();
@@ -62,6 +67,9 @@ private:
     void ReportOutcome(int completionCode);
 
     void ShowAbout();
+    // The summary of the last run, below the template's controls (MainDialogOutcome.cpp).
+    void AddRunSummary(const DialogUnits& units);
+    void PlayImage(const QString& imagePath);
 
     QWidget& Control(int id) const;
     QLineEdit& Edit(int id) const;
@@ -74,6 +82,7 @@ private:
     WorkerProcedure worker;
     std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
     SettingControls settingControls;    // the inputs among them, by the setting they edit
+    RunSummary* summary = nullptr;      // a Qt child of the dialog
     std::jthread WorkerThread;          // joinable exactly while a run is active
     std::unique_ptr<AbortEvent> runAbort;  // the active run's abort channel, new for each run
     MovieEstimator estimator;              // after the controls: gone before them

@@ -14,6 +14,7 @@
 #include "app/ControlIds.h"
 #include "app/MainDialog.h"
 #include "app/MessageBox.h"
+#include "app/RunSummary.h"
 #include "job/Completion.h"
 #include "job/ConversionSettings.h"
 #include "platform/FileIdentity.h"
@@ -69,6 +70,7 @@ void MainDialog::StartConversion() {
     if (OutputExists(request.outputPath) && !ConfirmOverwrite()) return;
 
     SetRunLocked(true);
+    summary->Clear();
     Button(kExitButton).setText(QStringLiteral("中断(&B)"));
     NotifyWindow = &receiver;
     AbortRequested = false;
@@ -149,7 +151,8 @@ void MainDialog::CompleteRun(int completionCode) {
 void MainDialog::ReportOutcome(int completionCode) {
     const CompletionReport report = DescribeCompletion(completionCode, AbortRequested, ErrorDetail);
     if (report.title.empty()) {
-        QApplication::beep();  // success: the sound, no box
+        QApplication::beep();  // success: the sound and the summary, no box
+        summary->Show(QString::fromStdString(request.outputPath));
         return;
     }
     ShowMessageBox(this, QMessageBox::Critical, QString::fromStdString(report.title), QString::fromStdString(report.text));

@@ -71,6 +71,7 @@ void MainDialog::BrowseMovie() {
     if (const std::optional<QString> path = ChooseMovieFile(this, ToQString(request.moviePath))) {
         request.moviePath = path->toStdString();
         LoadControls();
+        SuggestOutput();
     }
 }
 

@@ -11,10 +11,10 @@
 
 #include "cli/CliCommand.h"
 #include "cli/ConvertOptions.h"
-#include "cli/ImageFile.h"
+#include "job/ImageFile.h"
+#include "job/ImageSummary.h"
 #include "cli/InterruptSignal.h"
 #include "cli/ProgressPrinter.h"
-#include "cli/StreamSummary.h"
 #include "job/CartridgeFit.h"
 #include "job/Completion.h"
 #include "job/PlanSummary.h"
@@ -99,9 +99,10 @@ nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outco
         summary["cause"] = CompletionCause(CompletionCode(outcome.completionCode));
         return summary;
     }
-    const ImageFile image = ReadImageFile(request.outputPath);
-    if (const MenuCatalogueCheck menu = ReadMenuCatalogue(image.bytes); menu.isMenu) {
-        summary["imageBytes"] = image.bytes.size();
+    const ImageSummary image = SummarizeImage(ReadImageFile(request.outputPath).bytes);
+    summary["imageBytes"] = image.imageBytes;
+    if (request.fitBytes > 0) summary["fit"] = FitSummary(fit);
+    if (const MenuCatalogueCheck& menu = image.menu; menu.isMenu) {
         summary["catalogueOk"] = menu.ok;
         summary["movies"] = nlohmann::json::array();
         for (size_t i = 0; i < menu.entries.size(); ++i)
@@ -109,22 +110,17 @@ nlohmann::json Summary(const ConversionRequest& request, const RunOutcome& outco
                                          {"streamOffset", menu.entries[i].streamOffset},
                                          {"streamBytes", menu.entries[i].streamBytes},
                                          {"frames", i < menu.streams.size() ? menu.streams[i].info.frameCount : 0}});
-        if (request.fitBytes > 0) summary["fit"] = FitSummary(fit);
         return summary;
     }
-    const StreamLocation location = LocateStream(image.bytes, std::nullopt);
-    const MovieStreamCheck stream = ReadMovieStream(image.bytes, location.offset);
-    const StreamSummary figures = SummarizeStream(stream.info);
-    summary["imageBytes"] = image.bytes.size();
-    summary["streamOffset"] = location.offset;
-    summary["width"] = stream.info.width;
-    summary["height"] = stream.info.height;
-    summary["frames"] = stream.info.frameCount;
-    summary["framesPerSecond"] = figures.framesPerSecond;
-    summary["movieSeconds"] = figures.movieSeconds;
-    summary["audioBlocks"] = stream.info.audioBlockCount;
-    summary["streamOk"] = stream.ok;
-    if (request.fitBytes > 0) summary["fit"] = FitSummary(fit);
+    const MovieStreamInfo& stream = image.stream.info;
+    summary["streamOffset"] = image.location.offset;
+    summary["width"] = stream.width;
+    summary["height"] = stream.height;
+    summary["frames"] = stream.frameCount;
+    summary["framesPerSecond"] = image.figures.framesPerSecond;
+    summary["movieSeconds"] = image.figures.movieSeconds;
+    summary["audioBlocks"] = stream.audioBlockCount;
+    summary["streamOk"] = image.stream.ok;
     return summary;
 }
 

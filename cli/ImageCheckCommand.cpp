@@ -7,11 +7,11 @@
 #include <optional>
 
 #include "cli/CliCommand.h"
-#include "cli/ImageFile.h"
-#include "cli/StreamSummary.h"
 #include "format/Cartridge.h"
 #include "format/PlayerOptions.h"
 #include "job/CartridgeHeader.h"
+#include "job/ImageFile.h"
+#include "job/ImageSummary.h"
 #include "video/MenuCatalogueReader.h"
 #include "video/MovieStreamReader.h"
 
@@ -48,17 +48,14 @@ OptionsCheck CheckOptions(std::span<const uint8_t> image) {
 
 struct Inspection {
     std::string path;
-    size_t imageBytes = 0;
-    StreamLocation location;
+    ImageSummary image;
     CartridgeHeaderCheck header;
     OptionsCheck options;
-    MovieStreamCheck stream;  // a menu image's first movie
-    StreamSummary summary;
-    MenuCatalogueCheck menu;
     std::string sizeError;
 
     bool Damaged() const {
-        return !header.error.empty() || !options.error.empty() || !stream.ok || !sizeError.empty() || !menu.error.empty();
+        return !header.error.empty() || !options.error.empty() || !image.stream.ok || !sizeError.empty() ||
+               !image.menu.error.empty();
     }
 };
 
@@ -100,17 +97,18 @@ nlohmann::json StatsJson(const RecordSizeStats& stats) {
 }
 
 nlohmann::json InspectionJson(const Inspection& in) {
-    const MovieStreamInfo& info = in.stream.info;
+    const MovieStreamInfo& info = in.image.stream.info;
     nlohmann::json errors = nlohmann::json::array();
-    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error, &in.menu.error})
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.image.stream.error,
+                                     &in.image.menu.error})
         if (!error->empty()) errors.push_back(*error);
     nlohmann::json report = {
         {"image", in.path},
-        {"imageBytes", in.imageBytes},
+        {"imageBytes", in.image.imageBytes},
         {"ok", !in.Damaged()},
         {"errors", errors},
-        {"streamOffset", in.location.offset},
-        {"streamOffsetFrom", in.location.source},
+        {"streamOffset", in.image.location.offset},
+        {"streamOffsetFrom", in.image.location.source},
         {"header",
          {{"title", in.header.title},
           {"entryIsBranch", in.header.entryIsBranch},
@@ -124,18 +122,18 @@ nlohmann::json InspectionJson(const Inspection& in) {
           {"sram", in.options.sram}}},
         {"frameCount", info.frameCount},
         {"frameStep", info.frameStep},
-        {"framesPerSecond", in.summary.framesPerSecond},
+        {"framesPerSecond", in.image.figures.framesPerSecond},
         {"width", info.width},
         {"height", info.height},
-        {"records", {{"all", StatsJson(in.summary.all)},
-                     {"intra", StatsJson(in.summary.intra)},
-                     {"inter", StatsJson(in.summary.inter)}}},
+        {"records", {{"all", StatsJson(in.image.figures.all)},
+                     {"intra", StatsJson(in.image.figures.intra)},
+                     {"inter", StatsJson(in.image.figures.inter)}}},
         {"audio", {{"present", info.hasAudioBlock},
                    {"blockCount", info.audioBlockCount},
-                   {"seconds", in.summary.audioSeconds}}},
-        {"movieSeconds", in.summary.movieSeconds},
+                   {"seconds", in.image.figures.audioSeconds}}},
+        {"movieSeconds", in.image.figures.movieSeconds},
     };
-    if (in.menu.isMenu) report["menu"] = MenuJson(in.menu);
+    if (in.image.menu.isMenu) report["menu"] = MenuJson(in.image.menu);
     return report;
 }
 
@@ -153,27 +151,28 @@ std::string OptionsText(const OptionsCheck& options) {
 }
 
 void PrintInspection(const Inspection& in) {
-    const MovieStreamInfo& info = in.stream.info;
+    const MovieStreamInfo& info = in.image.stream.info;
     const CartridgeHeaderCheck& h = in.header;
     auto okText = [](bool ok) { return ok ? "ok" : "WRONG"; };
-    std::cout << fmt::format("image           {} ({} bytes)\n", in.path, in.imageBytes)
-              << fmt::format("stream offset   {} (cartridge address 0x{:08X}), from {}\n", in.location.offset,
-                             cartridge::kBaseAddress + in.location.offset, in.location.source)
+    std::cout << fmt::format("image           {} ({} bytes)\n", in.path, in.image.imageBytes)
+              << fmt::format("stream offset   {} (cartridge address 0x{:08X}), from {}\n", in.image.location.offset,
+                             cartridge::kBaseAddress + in.image.location.offset, in.image.location.source)
               << fmt::format("header          title \"{}\", entry {}, logo {}, 0x96 {}, complement {}\n", h.title,
                              okText(h.entryIsBranch), okText(h.logoOk), okText(h.fixedByteOk), okText(h.complementOk))
               << fmt::format("options         {}\n", OptionsText(in.options))
               << fmt::format("frames          {}, frame step {} ({:.3f} fps), {} x {}\n", info.frameCount,
-                             info.frameStep, in.summary.framesPerSecond, info.width, info.height)
-              << fmt::format("records         {}\n", StatsText(in.summary.all))
-              << fmt::format("  intra         {}\n", StatsText(in.summary.intra))
-              << fmt::format("  inter         {}\n", StatsText(in.summary.inter));
+                             info.frameStep, in.image.figures.framesPerSecond, info.width, info.height)
+              << fmt::format("records         {}\n", StatsText(in.image.figures.all))
+              << fmt::format("  intra         {}\n", StatsText(in.image.figures.intra))
+              << fmt::format("  inter         {}\n", StatsText(in.image.figures.inter));
     if (info.hasAudioBlock)
-        std::cout << fmt::format("audio           {} blocks, {:.3f} s\n", info.audioBlockCount, in.summary.audioSeconds);
+        std::cout << fmt::format("audio           {} blocks, {:.3f} s\n", info.audioBlockCount, in.image.figures.audioSeconds);
     else
         std::cout << "audio           none\n";
-    std::cout << fmt::format("movie           {:.3f} s\n", in.summary.movieSeconds);
-    if (in.menu.isMenu) PrintMenu(in.menu);
-    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.stream.error, &in.menu.error})
+    std::cout << fmt::format("movie           {:.3f} s\n", in.image.figures.movieSeconds);
+    if (in.image.menu.isMenu) PrintMenu(in.image.menu);
+    for (const std::string* error : {&in.sizeError, &in.header.error, &in.options.error, &in.image.stream.error,
+                                     &in.image.menu.error})
         if (!error->empty()) std::cout << "DAMAGED         " << *error << "\n";
     if (!in.Damaged()) std::cout << "checks          all passed\n";
 }
@@ -195,25 +194,13 @@ public:
         if (!file.error.empty()) return Fail(file.error);
         Inspection in;
         in.path = path_;
-        in.imageBytes = file.bytes.size();
-        in.location = LocateStream(file.bytes, streamOffset_);
-        if (!in.location.error.empty()) return Fail(in.location.error);
+        in.image = SummarizeImage(file.bytes, streamOffset_);
+        if (!in.image.location.error.empty()) return Fail(in.image.location.error);
         if (file.bytes.size() > kMaxImageBytes)
             in.sizeError = fmt::format("the image's {} bytes exceed the {}-byte cartridge space", file.bytes.size(),
                                        kMaxImageBytes);
         in.header = CheckCartridgeHeader(file.bytes);
         in.options = CheckOptions(file.bytes);
-        in.menu = ReadMenuCatalogue(file.bytes);
-        if (!in.menu.isMenu) {
-            in.stream = ReadMovieStream(file.bytes, in.location.offset);
-        } else if (!in.menu.streams.empty()) {
-            in.stream = in.menu.streams.front();
-            in.location.offset = in.menu.entries.front().streamOffset;
-            in.location.source = "the menu's catalogue, movie 1";
-        } else {
-            in.stream.ok = true;  // the catalogue's fault is reported once
-        }
-        in.summary = SummarizeStream(in.stream.info);
         if (json_)
             std::cout << InspectionJson(in).dump(2) << "\n";
         else

@@ -9,6 +9,7 @@
 #include "cli/CliCommand.h"
 #include "cli/ConvertOptions.h"
 #include "cli/InterruptSignal.h"
+#include "format/Cartridge.h"
 #include "format/Handheld.h"
 #include "job/CartridgeFit.h"
 #include "job/ConversionPlan.h"
@@ -20,9 +21,6 @@
 namespace {
 
 using nlohmann::json;
-
-// The cartridge sizes the plan tells the playing time of.
-constexpr uint64_t kCartridgeSizes[] = {4u << 20, 8u << 20, 16u << 20, 32u << 20};
 
 constexpr const char* kBudgetNote = "at the budget; easy pictures may need less and make it smaller";
 
@@ -53,7 +51,7 @@ json Describe(const MovieFacts& facts, const ConversionPlan& plan, const Convers
         sound = {{"codec", facts.sound->codec}, {"sampleRate", facts.sound->sampleRate},
                  {"channels", facts.sound->channels}, {"seconds", Seconds(facts.sound->durationUs)}};
     json fits = json::array();
-    for (const uint64_t size : kCartridgeSizes)
+    for (const uint64_t size : cartridge::kCommonSizes)
         fits.push_back({{"sizeBytes", size}, {"seconds", Seconds(PlayingTimeUs(video, FramesFitting(video, size)))}});
     const Placement placement = PlacementOf(video);
     json summary = {

@@ -10,11 +10,11 @@
 #include <optional>
 
 #include "cli/CliCommand.h"
-#include "cli/ImageFile.h"
+#include "job/ImageFile.h"
 #include "cli/PngWriter.h"
 #include "cli/PreviewRun.h"
 #include "cli/ProgressPrinter.h"
-#include "cli/StreamSummary.h"
+#include "job/ImageSummary.h"
 #include "cli/WavWriter.h"
 #include "format/Handheld.h"
 #include "job/ConversionSettings.h"
@@ -40,12 +40,10 @@ constexpr double kMenuSeconds = 1;  // a menu image shows its menu until a key i
 // One pass of the movie (sound included) when the stream reads cleanly; a menu image's menu.
 double DefaultSeconds(std::span<const uint8_t> image) {
     if (ReadMenuCatalogue(image).isMenu) return kMenuSeconds;
-    const StreamLocation location = LocateStream(image, std::nullopt);
-    if (!location.error.empty()) return kUnknownLengthSeconds;
-    const MovieStreamCheck stream = ReadMovieStream(image, location.offset);
-    if (!stream.ok) return kUnknownLengthSeconds;
-    const StreamSummary summary = SummarizeStream(stream.info);
-    return std::min(std::max(summary.movieSeconds, summary.audioSeconds) + kStartSeconds, kMaxDefaultSeconds);
+    const ImageSummary summary = SummarizeImage(image);
+    if (!summary.location.error.empty() || !summary.stream.ok) return kUnknownLengthSeconds;
+    const StreamSummary& figures = summary.figures;
+    return std::min(std::max(figures.movieSeconds, figures.audioSeconds) + kStartSeconds, kMaxDefaultSeconds);
 }
 
 struct PreviewFiles {

@@ -10,6 +10,8 @@ namespace cartridge {
 inline constexpr uint32_t kBaseAddress = 0x08000000;
 inline constexpr uint32_t kMaxImageBytes = 32u << 20;  // the cartridge address space, 33,554,432 bytes
 inline constexpr uint32_t kEndAddress = kBaseAddress + kMaxImageBytes;
+// The sizes flash cartridges are commonly sold in, smallest first.
+inline constexpr uint32_t kCommonSizes[] = {4u << 20, 8u << 20, 16u << 20, 32u << 20};
 
 // Header fields.
 inline constexpr uint32_t kEntryOffset = 0;  // one ARM B instruction, run at power-on

@@ -121,6 +121,10 @@ TEST_F(Inspect, AMissingFileIsAFailureNotDamage) {
     const CliResult result = RunCli({"inspect", (scratch_.Path() / "none.gba").string()});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_NE(result.err, "");
+    // A folder opens like a file but cannot be read: the same failure, not a crash.
+    const CliResult folder = RunCli({"inspect", scratch_.Path().string()});
+    EXPECT_EQ(folder.exitCode, 2);
+    EXPECT_NE(folder.err.find("cannot read"), std::string::npos) << folder.err;
 }
 
 }  // namespace

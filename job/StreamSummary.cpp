@@ -1,4 +1,4 @@
-#include "cli/StreamSummary.h"
+#include "job/StreamSummary.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "cli/PlayerImage.h"
+#include "job/PlayerImage.h"
 
 #include "format/CartridgeImage.h"
 #include "resources/Resources.h"

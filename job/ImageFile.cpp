@@ -1,12 +1,13 @@
-#include "cli/ImageFile.h"
+#include "job/ImageFile.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <fstream>
+#include <ios>
 #include <iterator>
 
-#include "cli/PlayerImage.h"
+#include "job/PlayerImage.h"
 
 ImageFile ReadImageFile(const std::string& path) {
     ImageFile file;
@@ -15,7 +16,14 @@ ImageFile ReadImageFile(const std::string& path) {
         file.error = fmt::format("cannot open {}", path);
         return file;
     }
-    file.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        file.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        // The stream buffer throws where read() fails (a folder opens but cannot be read).
+        file.bytes.clear();
+        file.error = fmt::format("cannot read {}", path);
+        return file;
+    }
     if (in.bad()) file.error = fmt::format("cannot read {}", path);
     return file;
 }
