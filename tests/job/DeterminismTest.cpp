@@ -1,0 +1,81 @@
+// Decoding on more threads, or leaving out work the image does not need, changes only the time
+// a conversion takes: the image is the same byte for byte, on every run.
+#include <gtest/gtest.h>
+
+#include "platform/RunState.h"
+#include "source/DecodingOptions.h"
+#include "tests/job/JobTestSupport.h"
+
+namespace {
+
+struct Case {
+    const char* name;
+    FixtureMovie movie;
+};
+
+// Out-of-order pictures (H.264 with B-frames in MP4, MPEG-2 in a program stream, whose times
+// may jump) and pictures that stand alone (MJPEG), halved in frame rate so that some decoded
+// pictures are not shown.
+std::vector<Case> Cases() {
+    FixtureVideo base;
+    base.width = 320;
+    base.height = 240;
+    base.frameCount = 50;
+    std::vector<Case> cases;
+    FixtureMovie h264{.container = "mp4", .video = base};
+    h264.video->codec = AV_CODEC_ID_H264;
+    h264.video->maxBFrames = 3;
+    cases.push_back({"h264.mp4", h264});
+    FixtureMovie mpeg2{.container = "mpeg", .video = base, .audio = FixtureAudio{}};
+    mpeg2.video->codec = AV_CODEC_ID_MPEG2VIDEO;
+    mpeg2.video->maxBFrames = 2;
+    mpeg2.audio->codec = AV_CODEC_ID_MP2;
+    cases.push_back({"mpeg2.mpg", mpeg2});
+    FixtureMovie mjpeg{.container = "avi", .video = base, .audio = FixtureAudio{}};
+    mjpeg.video->codec = AV_CODEC_ID_MJPEG;
+    cases.push_back({"mjpeg.avi", mjpeg});
+    return cases;
+}
+
+// Puts the process's decoding options back as every conversion has them.
+class DefaultOptionsAfter {
+public:
+    ~DefaultOptionsAfter() { ProcessDecodingOptions().decoderThreads = 0; }
+};
+
+class Determinism : public testing::Test {
+protected:
+    std::vector<uint8_t> Convert(const ConversionRequest& request) {
+        const WorkerRun run = RunWorker(request);
+        EXPECT_EQ(run.returned, 0) << ErrorDetail;
+        return ReadBytes(request.outputPath);
+    }
+
+    WorkerFolder scratch;
+    DefaultOptionsAfter restore;
+};
+
+TEST_F(Determinism, SameImageWithOneOrTwoDecoderThreadsAndOnEveryRun) {
+    for (const Case& fixture : Cases()) {
+        SCOPED_TRACE(fixture.name);
+        std::string message;
+        const std::string path = (scratch.Path() / fixture.name).string();
+        const FixtureStatus status = WriteFixtureMovie(path, fixture.movie, message);
+        if (status == FixtureStatus::EncoderMissing) continue;
+        ASSERT_EQ(status, FixtureStatus::Written) << message;
+        ConversionRequest request;
+        request.moviePath = path;
+        request.outputPath = (scratch.Path() / "out.gba").string();
+        request.frameRateChoice = 4;  // 1/2
+
+        ProcessDecodingOptions().decoderThreads = 1;
+        const std::vector<uint8_t> oneThread = Convert(request);
+        ASSERT_FALSE(oneThread.empty());
+        ProcessDecodingOptions().decoderThreads = 2;
+        EXPECT_EQ(Convert(request), oneThread) << "two decoder threads";
+        ProcessDecodingOptions().decoderThreads = 0;
+        for (int run = 0; run < 3; ++run) EXPECT_EQ(Convert(request), oneThread) << "defaults, run " << run;
+    }
+}
+
+}  // namespace
