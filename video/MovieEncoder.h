@@ -113,7 +113,6 @@ private:
 
     uint32_t sourceFrameTotal = 0;
     uint32_t sourceFrameCount = 0;
-    uint32_t modeKeptCount = 0;   // frames the frame-rate mode kept; the refresh divisor thins them
     // Written by the compression thread only, while a stream is open.
     uint32_t framesWritten = 0;   // records in the stream: a frame that fails is not counted
     uint64_t bytesProduced = 0;   // whole compressed frames, headers included; 64 bits for long movies

@@ -18,7 +18,6 @@ bool MovieEncoder::BeginStream(uint32_t frameTotal) {
     if (!stream.Create(outputPath)) return false;
     if (!stream.WriteHeader(plan.frameStep, uint32_t(plan.outputWidth), uint32_t(plan.outputHeight))) return false;
     sourceFrameCount = 0;
-    modeKeptCount = 0;
     bytesProduced = 0;
     framesWritten = 0;
     compressionFailed = false;
@@ -85,7 +84,7 @@ void MovieEncoder::SendProgress() {
 void MovieEncoder::EncodeFrame(const uint8_t* frame, int32_t length) {
     ++sourceFrameCount;
     SendProgress();
-    if (!KeepsFrame(plan, sourceFrameCount) || ++modeKeptCount % plan.refreshDivisor != 0) return;
+    if (!KeepsDelivery(plan, sourceFrameCount)) return;
     // A short buffer is skipped rather than read past its end.
     if (!frame || length < 0 || size_t(length) < SourceFrameBytes(plan)) return;
     // Null outside a stream: the frame is not compressed.
