@@ -8,6 +8,11 @@ DecodingOptions& ProcessDecodingOptions() {
     return options;
 }
 
+DecodingCounts& ProcessDecodingCounts() {
+    static DecodingCounts counts;
+    return counts;
+}
+
 int DecoderThreadCount() {
     constexpr int kMostThreads = 16;
     const int processors = int(std::max(std::thread::hardware_concurrency(), 1u));

@@ -1,6 +1,8 @@
 #include "source/internal/VideoDecoder.h"
 
+#include "source/DecodingOptions.h"
 #include "source/internal/MovieLength.h"
+#include "video/FrameReduction.h"
 
 #include <cstring>
 #include <limits>
@@ -56,7 +58,8 @@ MediaStatus VideoDecoder::Open(const AVStream& stream) {
     if (strideBytes * size_t(height) > size_t(std::numeric_limits<int32_t>::max())) return kStatusUnsupportedVideo;
     picture.assign(strideBytes * size_t(height), 0);
     scaled.reset(av_frame_alloc());
-    if (!scaled) return AVERROR(ENOMEM);
+    held.reset(av_frame_alloc());
+    if (!scaled || !held) return AVERROR(ENOMEM);
     scaled->format = AV_PIX_FMT_BGR24;
     scaled->width = orientation.squareWidth;
     scaled->height = orientation.squareHeight;
@@ -117,25 +120,47 @@ bool VideoDecoder::Convert(const AVFrame& frame) {
     return true;
 }
 
-void VideoDecoder::DeliverHeld(int64_t times) {
-    for (int64_t delivery = 0; delivery < times && !StopRequested(); ++delivery)
+void VideoDecoder::ShowOnlyRecordsOf(const VideoPlan& plan) {
+    if (ProcessDecodingOptions().leaveOutUnshown) recordsOf = plan;
+}
+
+bool VideoDecoder::Shown(uint32_t n) const { return !recordsOf || KeepsDelivery(*recordsOf, n); }
+
+bool VideoDecoder::ConvertHeld() {
+    if (heldConverted) return true;
+    heldConverted = true;
+    ++ProcessDecodingCounts().converted;
+    return ScaleFrom(*held) && Convert(*held);
+}
+
+bool VideoDecoder::DeliverHeld(int64_t times) {
+    for (int64_t delivery = 0; delivery < times && !StopRequested(); ++delivery) {
+        if (!Shown(++deliveries)) {
+            grabber.Deliver(pictureTime, nullptr, 0);
+            continue;
+        }
+        if (!ConvertHeld()) return false;
         grabber.Deliver(pictureTime, picture.data(), int32_t(picture.size()));
+    }
+    return true;
 }
 
 bool VideoDecoder::Deliver(const AVFrame& frame) {
-    if (!ScaleFrom(frame)) return false;
+    ++ProcessDecodingCounts().decoded;
     // The held picture fills the slots up to this one's, then this one is held in its place.
     const std::optional<int64_t> guess = frame.best_effort_timestamp != AV_NOPTS_VALUE
                                              ? std::optional(frame.best_effort_timestamp)
                                              : std::nullopt;
-    DeliverHeld(grid->Arrive(PresentationTime(frame), guess, DurationOf(frame)));
-    if (!Convert(frame)) return false;
+    if (!DeliverHeld(grid->Arrive(PresentationTime(frame), guess, DurationOf(frame)))) return false;
+    av_frame_unref(held.get());
+    if (av_frame_ref(held.get(), &frame) < 0) return false;
+    heldConverted = false;
     pictureTime = SampleTime(frame);
     return true;
 }
 
 void VideoDecoder::DeliverRest() {
-    DeliverHeld(grid->Finish());
+    (void)DeliverHeld(grid->Finish());
 }
 
 void VideoDecoder::CopyScaledRows() {

@@ -40,7 +40,10 @@ std::vector<Case> Cases() {
 // Puts the process's decoding options back as every conversion has them.
 class DefaultOptionsAfter {
 public:
-    ~DefaultOptionsAfter() { ProcessDecodingOptions().decoderThreads = 0; }
+    ~DefaultOptionsAfter() {
+        ProcessDecodingOptions().decoderThreads = 0;
+        ProcessDecodingOptions().leaveOutUnshown = true;
+    }
 };
 
 class Determinism : public testing::Test {
@@ -55,6 +58,8 @@ protected:
     DefaultOptionsAfter restore;
 };
 
+// Each movie converted with every picture decoded and converted on one decoder thread, then
+// with the work on pictures no record shows left out, on one, two and the default threads.
 TEST_F(Determinism, SameImageWithOneOrTwoDecoderThreadsAndOnEveryRun) {
     for (const Case& fixture : Cases()) {
         SCOPED_TRACE(fixture.name);
@@ -69,12 +74,19 @@ TEST_F(Determinism, SameImageWithOneOrTwoDecoderThreadsAndOnEveryRun) {
         request.frameRateChoice = 4;  // 1/2
 
         ProcessDecodingOptions().decoderThreads = 1;
-        const std::vector<uint8_t> oneThread = Convert(request);
-        ASSERT_FALSE(oneThread.empty());
+        ProcessDecodingOptions().leaveOutUnshown = false;
+        const std::vector<uint8_t> everyPicture = Convert(request);
+        ASSERT_FALSE(everyPicture.empty());
+        const int64_t decoded = ProcessDecodingCounts().decoded;
+        EXPECT_EQ(ProcessDecodingCounts().converted, decoded);
+        ProcessDecodingOptions().leaveOutUnshown = true;
+        EXPECT_EQ(Convert(request), everyPicture) << "one decoder thread";
+        // Every second slot becomes a record, one picture a slot: only those are converted.
+        EXPECT_EQ(ProcessDecodingCounts().converted, (decoded + 1) / 2);
         ProcessDecodingOptions().decoderThreads = 2;
-        EXPECT_EQ(Convert(request), oneThread) << "two decoder threads";
+        EXPECT_EQ(Convert(request), everyPicture) << "two decoder threads";
         ProcessDecodingOptions().decoderThreads = 0;
-        for (int run = 0; run < 3; ++run) EXPECT_EQ(Convert(request), oneThread) << "defaults, run " << run;
+        for (int run = 0; run < 3; ++run) EXPECT_EQ(Convert(request), everyPicture) << "defaults, run " << run;
     }
 }
 
