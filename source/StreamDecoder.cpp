@@ -2,6 +2,7 @@
 
 #include "source/DecodingOptions.h"
 #include "source/internal/PacketQueue.h"
+#include "source/internal/PacketWindow.h"
 
 namespace {
 
@@ -58,10 +59,19 @@ std::optional<int64_t> StreamDecoder::MaxTimestampStep(bool timestampsJump, AVRa
 void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
     stop = stopToken;
     bool healthy = true;
-    while (healthy && !Finished()) {
-        const ffmpeg::PacketPtr packet = queue.Pop();
-        if (!packet) break;
-        healthy = Decode(packet.get());
+    bool queueEnded = false;
+    PacketWindow window;
+    while (healthy && !Finished() && !stop.stop_requested()) {
+        while (!queueEnded && window.Size() <= LookAhead()) {
+            ffmpeg::PacketPtr packet = queue.Pop();
+            if (packet)
+                window.Push(std::move(packet));
+            else
+                queueEnded = true;
+        }
+        if (window.Size() == 0) break;
+        const ffmpeg::PacketPtr packet = window.Take();
+        healthy = Decode(packet.get(), UseOf(*packet, window));
     }
     if (!stop.stop_requested()) {
         if (healthy && !Finished()) Decode(nullptr);
@@ -71,7 +81,9 @@ void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
     queue.Close();
 }
 
-bool StreamDecoder::Decode(const AVPacket* packet) {
+bool StreamDecoder::Decode(const AVPacket* packet, PacketUse use) {
+    if (use == PacketUse::Leave) return true;
+    codec->skip_frame = use == PacketUse::DecodeIfReferenced ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
     const int sent = avcodec_send_packet(codec.get(), packet);
     if (sent == AVERROR_INVALIDDATA) return true;
     if (sent < 0) return false;

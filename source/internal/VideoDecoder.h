@@ -43,6 +43,10 @@ private:
     bool Deliver(const AVFrame& frame) override;
     void DeliverRest() override;
     bool Finished() const override { return grid && grid->Ended(); }
+    size_t LookAhead() const override;
+    // Pictures whose slots all become no record are not decoded where the decoder can tell
+    // that nothing refers to them (not sent at all where each stands alone).
+    PacketUse UseOf(const AVPacket& packet, const PacketWindow& window) override;
     // Makes the scaler take frames shaped like this one.
     bool ScaleFrom(const AVFrame& frame);
     // Converts a frame into the picture as it is shown; false when the scaler fails.
@@ -70,6 +74,10 @@ private:
     double pictureTime = 0;        // its presentation time in seconds
     uint32_t deliveries = 0;       // slots delivered so far
     std::optional<VideoPlan> recordsOf;  // none: every slot is shown
+    // Whether pictures may be left out: there is a plan, and the pictures came in time order.
+    bool leavingOut = false;
+    bool intraOnly = false;  // every picture stands alone
+    std::optional<int64_t> lastPts;  // of the last decoded picture
     // The scaler's target, top-down with square pixels before any turn: FFmpeg's own buffer,
     // aligned and padded as swscale needs, since it may write past the last pixel of a row
     // for some sizes and formats.
