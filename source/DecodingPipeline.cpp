@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "source/DecodingOptions.h"
 #include "source/internal/MovieLength.h"
 #include "source/internal/PictureOrientation.h"
 
@@ -172,6 +173,8 @@ MediaStatus DecodingPipeline::Run() {
     for (unsigned i = 0; i < input->nb_streams; ++i)
         if (int(i) != videoIndex && int(i) != audioIndex) input->streams[i]->discard = AVDISCARD_ALL;
     SeekToStart();
+    ProcessDecodingCounts().decoded = 0;
+    ProcessDecodingCounts().converted = 0;
     runningThreads = audio ? 3 : 2;
     try {
         threads.emplace_back([this](std::stop_token stop) { Demux(stop); });

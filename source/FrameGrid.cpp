@@ -13,6 +13,11 @@ int64_t FrameGrid::SlotOf(int64_t pts) const {
     return std::max<int64_t>(0, av_rescale_q_rnd(pts - *origin, timeBase, slotLength, AV_ROUND_NEAR_INF));
 }
 
+std::optional<int64_t> FrameGrid::SlotAt(int64_t pts) const {
+    if (!started || !origin || maxStep) return std::nullopt;
+    return SlotOf(pts);
+}
+
 int64_t FrameGrid::Arrive(std::optional<int64_t> pts, std::optional<int64_t> guess, int64_t duration) {
     if (ended) return 0;
     if (!started && !bounds.fixedOrigin) {

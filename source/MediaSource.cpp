@@ -58,6 +58,7 @@ MediaStatus ConnectStreams(DecodingPipeline& pipeline, const std::string& movieP
     if (const MediaStatus status = pipeline.OpenVideo(); status < 0) return status;
     if (!encoder.SetupVideo(pipeline.VideoFormat())) return kStatusPictureRefused;
     pipeline.PaceVideo(SourceRateOf(encoder.Plan()));
+    pipeline.ShowOnlyRecordsOf(encoder.Plan());
     if (const MediaStatus status = pipeline.OpenAudio(); status < 0) return status;
     if (pipeline.HasAudio() && !encoder.SetAudioFormat(pipeline.AudioFormat())) return kStatusUnsupportedAudio;
     return 0;

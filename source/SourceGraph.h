@@ -15,7 +15,9 @@ public:
     SourceGraph(const SourceGraph&) = delete;
     SourceGraph& operator=(const SourceGraph&) = delete;
 
-    // Decoded pictures: bottom-up 24-bit B,G,R, rows padded to 4 bytes, one whole picture per call.
+    // Decoded pictures: bottom-up 24-bit B,G,R, rows padded to 4 bytes, one whole picture per
+    // call; in a conversion, a slot that becomes no record of the encoder's plan comes without
+    // bytes (null, length 0).
     SampleGrabber& VideoGrabber() { return videoGrabber; }
     // Decoded sound: interleaved PCM in the format the encoder accepted.
     SampleGrabber& AudioGrabber() { return audioGrabber; }

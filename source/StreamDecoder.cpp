@@ -1,18 +1,25 @@
 #include "source/internal/StreamDecoder.h"
 
+#include "source/DecodingOptions.h"
 #include "source/internal/PacketQueue.h"
+#include "source/internal/PacketWindow.h"
 
 namespace {
 
-// Decoders may work ahead on threads of their own while the calling thread waits for the
-// encoder: 0 lets FFmpeg choose how many. Its frame threads hand pictures over through
-// atomics inside the library, which the thread sanitizer cannot see in an uninstrumented
-// build of FFmpeg; under it every decoder works on the calling thread alone.
+// Decoders may work ahead on threads of their own while the calling thread converts and
+// delivers: frame-threaded ones get the process's count, the rest FFmpeg's choice (0). Frame
+// threads hand pictures over through atomics inside the library, which the thread sanitizer
+// cannot see in an uninstrumented build of FFmpeg; under it every decoder works on the
+// calling thread alone.
+int DecoderThreads(const AVCodec& decoder) {
 #if defined(__SANITIZE_THREAD__)
-constexpr int kDecoderThreads = 1;
+    (void)decoder;
+    return 1;
 #else
-constexpr int kDecoderThreads = 0;
+    if (const int chosen = ProcessDecodingOptions().decoderThreads; chosen > 0) return chosen;
+    return (decoder.capabilities & AV_CODEC_CAP_FRAME_THREADS) ? DecoderThreadCount() : 0;
 #endif
+}
 
 }  // namespace
 
@@ -28,7 +35,7 @@ MediaStatus StreamDecoder::OpenCodec(const AVStream& stream) {
     if (!codec || !frame) return AVERROR(ENOMEM);
     if (const int status = avcodec_parameters_to_context(codec.get(), stream.codecpar); status < 0) return status;
     codec->pkt_timebase = stream.time_base;
-    codec->thread_count = kDecoderThreads;
+    codec->thread_count = DecoderThreads(*decoder);
     timeBase = stream.time_base;
     return avcodec_open2(codec.get(), decoder, nullptr);
 }
@@ -52,10 +59,19 @@ std::optional<int64_t> StreamDecoder::MaxTimestampStep(bool timestampsJump, AVRa
 void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
     stop = stopToken;
     bool healthy = true;
-    while (healthy && !Finished()) {
-        const ffmpeg::PacketPtr packet = queue.Pop();
-        if (!packet) break;
-        healthy = Decode(packet.get());
+    bool queueEnded = false;
+    PacketWindow window;
+    while (healthy && !Finished() && !stop.stop_requested()) {
+        while (!queueEnded && window.Size() <= LookAhead()) {
+            ffmpeg::PacketPtr packet = queue.Pop();
+            if (packet)
+                window.Push(std::move(packet));
+            else
+                queueEnded = true;
+        }
+        if (window.Size() == 0) break;
+        const ffmpeg::PacketPtr packet = window.Take();
+        healthy = Decode(packet.get(), UseOf(*packet, window));
     }
     if (!stop.stop_requested()) {
         if (healthy && !Finished()) Decode(nullptr);
@@ -65,7 +81,9 @@ void StreamDecoder::Run(PacketQueue& queue, std::stop_token stopToken) {
     queue.Close();
 }
 
-bool StreamDecoder::Decode(const AVPacket* packet) {
+bool StreamDecoder::Decode(const AVPacket* packet, PacketUse use) {
+    if (use == PacketUse::Leave) return true;
+    codec->skip_frame = use == PacketUse::DecodeIfReferenced ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
     const int sent = avcodec_send_packet(codec.get(), packet);
     if (sent == AVERROR_INVALIDDATA) return true;
     if (sent < 0) return false;

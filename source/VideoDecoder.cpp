@@ -1,6 +1,9 @@
 #include "source/internal/VideoDecoder.h"
 
+#include "source/DecodingOptions.h"
 #include "source/internal/MovieLength.h"
+#include "source/internal/PacketWindow.h"
+#include "video/FrameReduction.h"
 
 #include <cstring>
 #include <limits>
@@ -46,6 +49,8 @@ int64_t DurationOf(const AVFrame& frame) {
 MediaStatus VideoDecoder::Open(const AVStream& stream) {
     if (const MediaStatus status = OpenCodec(stream); status < 0) return status;
     if (stream.codecpar->width <= 0 || stream.codecpar->height <= 0) return kStatusUnsupportedVideo;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get(stream.codecpar->codec_id);
+    intraOnly = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
     orientation = OrientationOf(stream);
     width = orientation.DisplayWidth();
     height = orientation.DisplayHeight();
@@ -56,7 +61,8 @@ MediaStatus VideoDecoder::Open(const AVStream& stream) {
     if (strideBytes * size_t(height) > size_t(std::numeric_limits<int32_t>::max())) return kStatusUnsupportedVideo;
     picture.assign(strideBytes * size_t(height), 0);
     scaled.reset(av_frame_alloc());
-    if (!scaled) return AVERROR(ENOMEM);
+    held.reset(av_frame_alloc());
+    if (!scaled || !held) return AVERROR(ENOMEM);
     scaled->format = AV_PIX_FMT_BGR24;
     scaled->width = orientation.squareWidth;
     scaled->height = orientation.squareHeight;
@@ -117,25 +123,75 @@ bool VideoDecoder::Convert(const AVFrame& frame) {
     return true;
 }
 
-void VideoDecoder::DeliverHeld(int64_t times) {
-    for (int64_t delivery = 0; delivery < times && !StopRequested(); ++delivery)
+void VideoDecoder::ShowOnlyRecordsOf(const VideoPlan& plan) {
+    if (!ProcessDecodingOptions().leaveOutUnshown) return;
+    recordsOf = plan;
+    leavingOut = true;
+}
+
+size_t VideoDecoder::LookAhead() const {
+    // Enough for the reordering depth of the usual B-frame pyramids; where each picture stands
+    // alone, the next packet is the next picture.
+    constexpr size_t kReorderedPackets = 8;
+    return !leavingOut ? 0 : intraOnly ? 1 : kReorderedPackets;
+}
+
+StreamDecoder::PacketUse VideoDecoder::UseOf(const AVPacket& packet, const PacketWindow& window) {
+    // A picture held longer than this is taken as shown, without counting.
+    constexpr int64_t kMostSlots = 64;
+    if (!leavingOut || packet.pts == AV_NOPTS_VALUE) return PacketUse::Decode;
+    // The picture is held from its slot until the next picture's, which comes no later than
+    // the earliest later time known: errs towards decoding.
+    const std::optional<int64_t> next = window.NextTimeAfter(packet.pts);
+    const std::optional<int64_t> from = grid->SlotAt(packet.pts);
+    const std::optional<int64_t> until = next ? grid->SlotAt(*next) : std::nullopt;
+    if (!from || !until || *until - *from > kMostSlots) return PacketUse::Decode;
+    for (int64_t slot = *from; slot < *until; ++slot)
+        if (Shown(uint32_t(slot + 1))) return PacketUse::Decode;
+    return intraOnly ? PacketUse::Leave : PacketUse::DecodeIfReferenced;
+}
+
+bool VideoDecoder::Shown(uint32_t n) const { return !recordsOf || KeepsDelivery(*recordsOf, n); }
+
+bool VideoDecoder::ConvertHeld() {
+    if (heldConverted) return true;
+    heldConverted = true;
+    ++ProcessDecodingCounts().converted;
+    return ScaleFrom(*held) && Convert(*held);
+}
+
+bool VideoDecoder::DeliverHeld(int64_t times) {
+    for (int64_t delivery = 0; delivery < times && !StopRequested(); ++delivery) {
+        if (!Shown(++deliveries)) {
+            grabber.Deliver(pictureTime, nullptr, 0);
+            continue;
+        }
+        if (!ConvertHeld()) return false;
         grabber.Deliver(pictureTime, picture.data(), int32_t(picture.size()));
+    }
+    return true;
 }
 
 bool VideoDecoder::Deliver(const AVFrame& frame) {
-    if (!ScaleFrom(frame)) return false;
+    ++ProcessDecodingCounts().decoded;
+    // Pictures out of time order: the times of the packets say nothing sure of what is shown.
+    const std::optional<int64_t> pts = PresentationTime(frame);
+    if (pts && lastPts && *pts <= *lastPts) leavingOut = false;
+    if (pts) lastPts = pts;
     // The held picture fills the slots up to this one's, then this one is held in its place.
     const std::optional<int64_t> guess = frame.best_effort_timestamp != AV_NOPTS_VALUE
                                              ? std::optional(frame.best_effort_timestamp)
                                              : std::nullopt;
-    DeliverHeld(grid->Arrive(PresentationTime(frame), guess, DurationOf(frame)));
-    if (!Convert(frame)) return false;
+    if (!DeliverHeld(grid->Arrive(pts, guess, DurationOf(frame)))) return false;
+    av_frame_unref(held.get());
+    if (av_frame_ref(held.get(), &frame) < 0) return false;
+    heldConverted = false;
     pictureTime = SampleTime(frame);
     return true;
 }
 
 void VideoDecoder::DeliverRest() {
-    DeliverHeld(grid->Finish());
+    (void)DeliverHeld(grid->Finish());
 }
 
 void VideoDecoder::CopyScaledRows() {

@@ -24,6 +24,14 @@ uint64_t KeptOf(const VideoPlan& plan, uint32_t first, uint32_t last) {
     return kept;
 }
 
+// How many of source frames 1..n KeepsFrame keeps: whole periods counted once, the rest one by one.
+uint64_t KeptUpTo(const VideoPlan& plan, uint64_t n) {
+    const uint32_t period = ReductionPeriod(plan);
+    return n / period * KeptOf(plan, 1, period) + KeptOf(plan, 1, uint32_t(n % period));
+}
+
+uint32_t RefreshDivisor(const VideoPlan& plan) { return std::max<uint32_t>(plan.refreshDivisor, 1); }
+
 }  // namespace
 
 bool KeepsFrame(const VideoPlan& plan, uint32_t n) {
@@ -51,12 +59,11 @@ uint64_t KeptFrameCount(const VideoPlan& plan, uint64_t sourceFrames) {
 }
 
 uint64_t WrittenFrameCount(const VideoPlan& plan, uint64_t sourceFrames) {
-    // Whole periods counted once, the rest one by one: KeepsFrame decides every frame.
-    const uint32_t period = ReductionPeriod(plan);
-    const uint64_t periods = sourceFrames / period;
-    const uint32_t rest = uint32_t(sourceFrames % period);
-    const uint64_t kept = periods * KeptOf(plan, 1, period) + KeptOf(plan, 1, rest);
-    return kept / std::max<uint32_t>(plan.refreshDivisor, 1);
+    return KeptUpTo(plan, sourceFrames) / RefreshDivisor(plan);
+}
+
+bool KeepsDelivery(const VideoPlan& plan, uint32_t n) {
+    return KeepsFrame(plan, n) && KeptUpTo(plan, n) % RefreshDivisor(plan) == 0;
 }
 
 uint64_t CumulativeTarget(const VideoPlan& plan, uint64_t frames) {

@@ -7,6 +7,11 @@
 // Whether source frame n (counted from 1) survives the reduction of the plan's frameRateMode.
 bool KeepsFrame(const VideoPlan& plan, uint32_t n);
 
+// Whether source frame n (counted from 1) becomes a record: KeepsFrame keeps it, and it is the
+// last of every refreshDivisor frames kept. Known before the frame is decoded, so that the
+// source can leave out the work on pictures no record shows.
+bool KeepsDelivery(const VideoPlan& plan, uint32_t n);
+
 // How many of `sourceFrames` frames the reduction keeps, multiplication first: what the
 // compressor is told before the stream begins.
 uint64_t KeptFrameCount(const VideoPlan& plan, uint64_t sourceFrames);

@@ -18,6 +18,7 @@ bool IsSize(int32_t value, int32_t limit) {
 MovieEncoder::MovieEncoder() = default;
 
 MovieEncoder::~MovieEncoder() {
+    StopCompression();
     if (compressor) compressor->CompressEnd();
 }
 
@@ -72,7 +73,6 @@ bool MovieEncoder::SetupVideo(const VideoInfoHeader& format) {
                                 format.bmiExtension.begin() + std::min(extensionBytes, format.bmiExtension.size()));
     scaler = FrameScaler(plan, screen);
     scaledFrame.assign(frameFormat.biSizeImage, 0);
-    previousFrame.assign(frameFormat.biSizeImage, 0);
     compressParams.lpbiInput = &frameFormat;
     compressParams.lpbiPrev = &frameFormat;
     compressParams.lpPrev = nullptr;  // none yet: the first frame is intra
@@ -83,7 +83,6 @@ uint32_t MovieEncoder::SeekInterval() const {
     return seekSpacingRefreshes == 0 ? 0 : seek_points::SeekInterval(plan.frameStep, seekSpacingRefreshes);
 }
 
-const uint8_t* MovieEncoder::ScaleFrame(const uint8_t* frame) {
-    scaler.Scale(frame, scaledFrame.data());
-    return scaledFrame.data();
+void MovieEncoder::ScaleFrame(const uint8_t* frame, uint8_t* scaled) const {
+    scaler.Scale(frame, scaled);
 }

@@ -1,12 +1,16 @@
 #pragma once
 // The encoder of one conversion: plans the picture, scales, budgets and compresses every
 // kept frame into the movie stream, collects the sound and codes it at the end.
-// Owns the stream file, the compressor, the frame buffers and the collected sound.
+// Owns the stream file, the compressor, the frame buffers and the collected sound. Kept frames
+// are scaled on the calling thread and compressed, in their order, on a thread of the
+// encoder's own while a stream is open; the budget follows only what was compressed before,
+// so the bytes do not depend on timing.
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "audio/AdpcmEncoder.h"
@@ -16,6 +20,7 @@
 #include "video/FrameScaler.h"
 #include "video/MovieStreamWriter.h"
 #include "video/ScreenAdjustment.h"
+#include "video/ScaledFrameQueue.h"
 #include "video/VideoPlan.h"
 
 // Process-wide: the last progress value sent, -1 at program start, not reset between runs.
@@ -54,17 +59,22 @@ public:
     // Chooses how the sound is read; false when the format is refused.
     [[nodiscard]] bool SetAudioFormat(const WaveFormatEx& format);
 
-    // Creates the stream file, writes its header and opens and begins the compressor.
+    // Creates the stream file, writes its header, opens and begins the compressor and starts
+    // the compression thread (an earlier stream's frames still waiting are left out).
     [[nodiscard]] bool BeginStream(uint32_t sourceFrameTotal);
-    // One decoded frame (bottom-up 24-bit, rows padded to 4 bytes) of `length` bytes.
+    // One decoded frame (bottom-up 24-bit, rows padded to 4 bytes) of `length` bytes. A kept
+    // frame is scaled and handed to the compression thread, waiting while it is 4 frames behind.
     void EncodeFrame(const uint8_t* frame, int32_t length);
+    // Waits until every frame handed over so far is compressed and written.
+    void WaitForCompression();
     // One decoded PCM buffer of `length` bytes in the accepted format. Always true.
     bool AppendAudio(const uint8_t* buffer, uint32_t length);
-    // Ends the compressor, appends the sound and the frame count (unless aborted or empty), closes the file.
+    // Compresses the frames still waiting, ends the compressor, appends the sound and the frame
+    // count (unless aborted or empty), closes the file. False also when a frame threw while compressed.
     [[nodiscard]] bool FinishStream();
 
-    // Crops, scales and pre-filters one decoded frame into the scaled frame, which it returns.
-    const uint8_t* ScaleFrame(const uint8_t* frame);
+    // Crops, scales and pre-filters one decoded frame into `scaled` (ScaledFrame().size() bytes).
+    void ScaleFrame(const uint8_t* frame, uint8_t* scaled) const;
     // Scales the collected sound so that its peak reaches `level` percent of full scale.
     void NormalizeAudio(int level);
     // Codes the collected sound as the stream's audio block.
@@ -73,8 +83,10 @@ public:
     const VideoPlan& Plan() const { return plan; }
     const std::vector<int16_t>& CollectedSamples() const { return audio.CollectedSamples(); }
     uint32_t SourceFrameCount() const { return sourceFrameCount; }
+    // Of the frames compressed: WaitForCompression or FinishStream first while a stream is open.
     uint32_t FramesWritten() const { return framesWritten; }
     uint64_t BytesProduced() const { return bytesProduced; }
+    // The last frame written, as scaled: the compressor's previous frame.
     std::span<const uint8_t> ScaledFrame() const { return scaledFrame; }
     // Records from one seek point to the next, by the plan's frame step; 0 without seek points.
     uint32_t SeekInterval() const;
@@ -83,7 +95,12 @@ private:
     bool OpenCompressor();
     uint32_t KeptFrameTotal() const;
     void SendProgress();
+    // The compression thread's body: every handed-over frame in order, until the queue ends.
+    void CompressFrames();
+    void CompressFrame(const uint8_t* scaled);
     bool WriteCompressedFrame();
+    // Leaves out the frames still waiting and ends the compression thread.
+    void StopCompression();
 
     std::string outputPath;
     MovieStreamWriter stream;
@@ -94,8 +111,7 @@ private:
     BitmapInfoHeader frameFormat;
     std::vector<uint8_t> frameFormatExtension;  // bytes of a longer decoder header, kept with it
     FrameScaler scaler;
-    std::vector<uint8_t> scaledFrame;
-    std::vector<uint8_t> previousFrame;
+    std::vector<uint8_t> scaledFrame;  // the last frame written
     BitmapInfoHeader outputFormat;
     std::vector<uint8_t> compressedBuffer;
     std::unique_ptr<VideoCompressor> compressor;
@@ -104,11 +120,15 @@ private:
 
     uint32_t sourceFrameTotal = 0;
     uint32_t sourceFrameCount = 0;
-    uint32_t modeKeptCount = 0;   // frames the frame-rate mode kept; the refresh divisor thins them
+    // Written by the compression thread only, while a stream is open.
     uint32_t framesWritten = 0;   // records in the stream: a frame that fails is not counted
     uint64_t bytesProduced = 0;   // whole compressed frames, headers included; 64 bits for long movies
+    bool compressionFailed = false;  // a frame threw: the stream is not whole
     uint32_t seekSpacingRefreshes = 0;
 
     AudioCapture audio;
     AdpcmCoder soundCoder = AdpcmCoder::Exact;
+
+    ScaledFrameQueue frames;
+    std::jthread compression;  // last: ended before anything it uses goes
 };

@@ -1,5 +1,6 @@
 // The MovieEncoder's stream lifecycle: begin, one record per kept frame, finish.
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 #include "format/SeekPoints.h"
@@ -11,16 +12,25 @@
 #include "video/MovieEncoder.h"
 
 bool MovieEncoder::BeginStream(uint32_t frameTotal) {
+    StopCompression();
     sourceFrameTotal = frameTotal;
     if (outputPath.empty() || scaledFrame.empty()) return false;
     if (!stream.Create(outputPath)) return false;
     if (!stream.WriteHeader(plan.frameStep, uint32_t(plan.outputWidth), uint32_t(plan.outputHeight))) return false;
     sourceFrameCount = 0;
-    modeKeptCount = 0;
     bytesProduced = 0;
     framesWritten = 0;
+    compressionFailed = false;
     audio.Reset();
-    return OpenCompressor();
+    if (!OpenCompressor()) return false;
+    frames.Open(scaledFrame.size());
+    compression = std::jthread([this] { CompressFrames(); });
+    return true;
+}
+
+void MovieEncoder::StopCompression() {
+    frames.Discard();
+    if (compression.joinable()) compression.join();
 }
 
 uint32_t MovieEncoder::KeptFrameTotal() const {
@@ -74,19 +84,41 @@ void MovieEncoder::SendProgress() {
 void MovieEncoder::EncodeFrame(const uint8_t* frame, int32_t length) {
     ++sourceFrameCount;
     SendProgress();
-    if (!KeepsFrame(plan, sourceFrameCount) || ++modeKeptCount % plan.refreshDivisor != 0) return;
-    // A short buffer is skipped rather than read past its end; so is a frame outside a stream.
-    if (!compressor || !frame || length < 0 || size_t(length) < SourceFrameBytes(plan)) return;
+    if (!KeepsDelivery(plan, sourceFrameCount)) return;
+    // A short buffer is skipped rather than read past its end.
+    if (!frame || length < 0 || size_t(length) < SourceFrameBytes(plan)) return;
+    // Null outside a stream: the frame is not compressed.
+    uint8_t* scaled = frames.Acquire();
+    if (!scaled) return;
+    ScaleFrame(frame, scaled);
+    frames.Publish();
+}
 
-    compressParams.lpInput = ScaleFrame(frame);
+void MovieEncoder::WaitForCompression() { frames.WaitUntilDrained(); }
+
+void MovieEncoder::CompressFrames() {
+    while (const uint8_t* scaled = frames.Next()) {
+        // The decoding side must never wait for good: a frame that throws fails the stream,
+        // and the frames behind it are still taken.
+        try {
+            if (!compressionFailed) CompressFrame(scaled);
+        } catch (const std::exception&) {
+            compressionFailed = true;
+        }
+        frames.Release();
+    }
+}
+
+void MovieEncoder::CompressFrame(const uint8_t* scaled) {
+    compressParams.lpInput = scaled;
     compressParams.lFrameNum = int32_t(framesWritten);
     compressParams.dwFlags = seek_points::IsSeekPoint(framesWritten, SeekInterval()) ? ICCOMPRESS_KEYFRAME : 0;
     compressParams.dwFrameSize = FrameBudget(plan, framesWritten, bytesProduced);
     if (WriteCompressedFrame()) {
         ++framesWritten;
         bytesProduced += outputFormat.biSizeImage;
-        std::copy(scaledFrame.begin(), scaledFrame.end(), previousFrame.begin());
-        compressParams.lpPrev = previousFrame.data();
+        std::copy(scaled, scaled + scaledFrame.size(), scaledFrame.begin());
+        compressParams.lpPrev = scaledFrame.data();
     } else {
         // The compressor's reference now holds a picture the stream never got: start afresh.
         compressParams.lpPrev = nullptr;
@@ -101,7 +133,9 @@ bool MovieEncoder::WriteCompressedFrame() {
 }
 
 bool MovieEncoder::FinishStream() {
-    bool result = compressor && compressor->CompressEnd() == ICERR_OK;
+    frames.Close();
+    if (compression.joinable()) compression.join();
+    bool result = !compressionFailed && compressor && compressor->CompressEnd() == ICERR_OK;
     compressor.reset();
     if (!stream.IsOpen()) return result;
     if (framesWritten > 0 && !AbortRequested) {

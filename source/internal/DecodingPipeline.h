@@ -51,6 +51,9 @@ public:
     // Delivers the pictures on a grid of `frameRate` frames a second: the rate the encoder
     // plans with. Before Run.
     void PaceVideo(AVRational frameRate);
+    // Converts only the pictures that become records of `plan`; the other slots are delivered
+    // without bytes. Before Run.
+    void ShowOnlyRecordsOf(const VideoPlan& plan) { video->ShowOnlyRecordsOf(plan); }
     // The movie's length in frames of that grid: the picture's duration times the rate,
     // rounded to nearest (the file's duration from where the picture starts, when the
     // stream states none; the frame count the file states, when it states neither); none

@@ -38,6 +38,9 @@ public:
     int64_t Finish();
     // A picture at or after the end has arrived: no later one is wanted.
     bool Ended() const { return ended; }
+    // The slot a picture presented at `pts` comes in; none before the first picture has
+    // arrived (the origin may still move) and where timestamps may jump.
+    std::optional<int64_t> SlotAt(int64_t pts) const;
 
 private:
     int64_t SlotOf(int64_t pts) const;

@@ -1,6 +1,7 @@
 #pragma once
 // Decodes one stream of the movie on its own thread and hands every decoded frame, converted
 // to the grabber's format, to the stream's sample grabber.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <stop_token>
@@ -10,6 +11,7 @@
 #include "source/internal/MediaStatus.h"
 
 class PacketQueue;
+class PacketWindow;
 
 class StreamDecoder {
 public:
@@ -20,12 +22,19 @@ public:
 
     // The body of the stream's decode thread: decodes the queue's packets until the queue
     // ends (or the stream has Finished), then drains the decoder and delivers what it held back.
-    // A stop skips the draining.
+    // A stop ends it before the next packet and skips the draining.
     // A decoder failure ends the stream early, as its end would (what was held back is still
     // delivered); a damaged packet is skipped.
     void Run(PacketQueue& queue, std::stop_token stop);
 
 protected:
+    // What is done with a packet.
+    enum class PacketUse {
+        Decode,
+        DecodeIfReferenced,  // its picture is dropped by the decoder when nothing refers to it
+        Leave,               // not sent: a picture that stands alone and is not needed
+    };
+
     // Opens the decoder for the stream's codec.
     [[nodiscard]] MediaStatus OpenCodec(const AVStream& stream);
     const AVCodecContext& Codec() const { return *codec; }
@@ -50,12 +59,16 @@ protected:
     // Whether the stream has delivered all it is to deliver (a part of a movie has ended):
     // decoding stops as at the stream's end.
     virtual bool Finished() const { return false; }
+    // How many packets after one UseOf wants to see.
+    virtual size_t LookAhead() const { return 0; }
+    // What to do with the next packet; `window` holds the packets after it.
+    virtual PacketUse UseOf(const AVPacket&, const PacketWindow&) { return PacketUse::Decode; }
 
     SampleGrabber& grabber;
 
 private:
     // Sends one packet (null: the end) and delivers every frame it completes; false on a failure.
-    bool Decode(const AVPacket* packet);
+    bool Decode(const AVPacket* packet, PacketUse use = PacketUse::Decode);
 
     ffmpeg::CodecContextPtr codec;
     ffmpeg::FramePtr frame;

@@ -52,6 +52,7 @@ protected:
             std::vector<uint8_t> frame(SourceFrameBytes(encoder.Plan()), uint8_t(n));
             encoder.EncodeFrame(frame.data(), int32_t(frame.size()));
         }
+        encoder.WaitForCompression();
     }
 
     std::vector<uint8_t> KeptFirstBytes() const {
@@ -103,6 +104,7 @@ TEST_F(EncoderLifecycle, ReductionsKeepTheirFrames) {
         std::vector<uint8_t> frame(SourceFrameBytes(automatic.Plan()), n);
         automatic.EncodeFrame(frame.data(), int32_t(frame.size()));
     }
+    automatic.WaitForCompression();
     EXPECT_EQ(KeptFirstBytes(), (std::vector<uint8_t>{2, 4, 6}));
     EXPECT_EQ(automatic.FramesWritten(), 3u);
     ASSERT_TRUE(automatic.FinishStream());
@@ -196,6 +198,7 @@ TEST_F(EncoderLifecycle, ProgressIsSentOncePerThousandthAndNotWithoutALength) {
     ASSERT_TRUE(unknownLength.BeginStream(0));
     std::vector<uint8_t> frame(SourceFrameBytes(unknownLength.Plan()), 1);
     unknownLength.EncodeFrame(frame.data(), int32_t(frame.size()));
+    unknownLength.WaitForCompression();
     EXPECT_TRUE(receiver.Notices().empty());
     EXPECT_EQ(unknownLength.FramesWritten(), 1u);
     ASSERT_TRUE(unknownLength.FinishStream());

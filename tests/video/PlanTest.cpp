@@ -1,6 +1,7 @@
 // Geometry and frame-rate plan: worked figures checked by hand.
 #include <gtest/gtest.h>
 
+#include "video/FrameReduction.h"
 #include "video/MovieEncoder.h"
 
 namespace {
@@ -126,6 +127,36 @@ TEST(VideoPlan, RatesAboveTheDisplayAreThinnedToOneFramePerRefresh) {
 
     const auto unchanged30 = Planned(Format(240, 160, 333667), {.frameRateMode = 0});
     EXPECT_EQ(unchanged30->Plan().refreshDivisor, 1u);
+}
+
+// Which deliveries become records, worked by hand: the mode's kept frames, then the last of
+// every refreshDivisor of them; over any length as many as the stream's frame count says.
+TEST(FrameReduction, RecordsAreTheLastOfEveryRefreshDivisorKeptFrames) {
+    struct Worked {
+        int32_t mode;
+        uint32_t decimation, refresh;
+        std::vector<uint32_t> records;  // deliveries 1..24 that become records
+    };
+    const Worked worked[] = {
+        {0, 0, 5, {5, 10, 15, 20}},
+        {1, 0, 4, {4, 9, 14, 19, 24}},       // keeps 1-4, 6-9, ...: every 4th of them
+        {4, 0, 3, {6, 13, 21}},              // keeps 1 3 6 8 11 13 16 18 21 23
+        {5, 0, 2, {4, 10, 16, 22}},          // keeps 1 4 7 10 ...
+        {-1, 3, 2, {6, 12, 18, 24}},         // keeps 3 6 9 ...
+        {3, 0, 1, {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23}},
+    };
+    for (const Worked& w : worked) {
+        VideoPlan plan;
+        plan.frameRateMode = w.mode;
+        plan.decimationDivisor = w.decimation;
+        plan.refreshDivisor = w.refresh;
+        std::vector<uint32_t> records;
+        for (uint32_t n = 1; n <= 24; ++n) {
+            if (KeepsDelivery(plan, n)) records.push_back(n);
+            EXPECT_EQ(WrittenFrameCount(plan, n), records.size()) << "mode " << w.mode << ", " << n << " frames";
+        }
+        EXPECT_EQ(records, w.records) << "mode " << w.mode;
+    }
 }
 
 TEST(VideoPlan, AutomaticTrimmingCutsToThreeByTwo) {

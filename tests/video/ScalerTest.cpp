@@ -141,3 +141,59 @@ TEST(FrameScaler, ChannelsAreNeverMixed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Area averaging as its formula reads, pixel by pixel, in the order of its additions: output
+// pixel (i, j) covers source rows top + i x crop / output up to the next one, and columns alike,
+// each source pixel weighed by the product of its overlaps; no pre-filter.
+std::vector<uint8_t> AreaAverageByFormula(const VideoPlan& plan, const std::vector<uint8_t>& source) {
+    const size_t stride = SourceStrideBytes(plan.sourceWidth);
+    auto cover = [](int32_t margin, int32_t crop, int32_t output, int32_t i) {
+        return std::pair{margin + double(int64_t(i) * crop) / output, margin + double(int64_t(i + 1) * crop) / output};
+    };
+    auto overlap = [](int32_t pixel, std::pair<double, double> span) {
+        return std::min(pixel + 1.0, span.second) - std::max(double(pixel), span.first);
+    };
+    std::vector<uint8_t> out;
+    for (int32_t i = 0; i < plan.outputHeight; ++i) {
+        const auto rows = cover(plan.trimTop, plan.CropHeight(), plan.outputHeight, i);
+        for (int32_t j = 0; j < plan.outputWidth; ++j) {
+            const auto columns = cover(plan.trimLeft, plan.CropWidth(), plan.outputWidth, j);
+            double weightSum = 0, sums[3] = {0, 0, 0};
+            for (int32_t r = int32_t(rows.first); double(r) < rows.second; ++r)
+                for (int32_t c = int32_t(columns.first); double(c) < columns.second; ++c) {
+                    const double w = overlap(c, columns) * overlap(r, rows);
+                    weightSum += w;
+                    for (int k = 0; k < 3; ++k) sums[k] += w * source[size_t(r) * stride + size_t(c) * 3 + size_t(k)];
+                }
+            for (int k = 0; k < 3; ++k) out.push_back(uint8_t(sums[k] / weightSum + 0.5));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// The scaler's worked-out positions and weights give the formula's bytes to the last bit, at
+// shrinks by whole and by broken ratios, with margins, on a noisy picture.
+TEST(FrameScaler, AreaAverageGivesTheFormulasBytesExactly) {
+    struct Shrink {
+        int32_t sourceWidth, sourceHeight, outputWidth, outputHeight, trimLeft, trimTop, trimRight, trimBottom;
+    };
+    const Shrink shrinks[] = {
+        {640, 360, 240, 136, 0, 0, 0, 0},
+        {1920, 1080, 240, 136, 0, 0, 0, 0},
+        {720, 480, 212, 160, 7, 3, 5, 1},
+        {333, 250, 240, 160, 1, 2, 3, 4},
+    };
+    for (const Shrink& shrink : shrinks) {
+        VideoPlan plan = PlanOf(shrink.sourceWidth, shrink.sourceHeight, shrink.outputWidth, shrink.outputHeight, 0);
+        plan.trimLeft = shrink.trimLeft;
+        plan.trimTop = shrink.trimTop;
+        plan.trimRight = shrink.trimRight;
+        plan.trimBottom = shrink.trimBottom;
+        const auto source = SourceFrame(plan, [](int r, int c, int k) { return uint8_t((r * 7919 + c * 104729 + k * 31) % 251); });
+        EXPECT_EQ(Scale(plan, source), AreaAverageByFormula(plan, source)) << shrink.sourceWidth << " x " << shrink.sourceHeight;
+    }
+}
