@@ -59,10 +59,10 @@ void SettingsTest::StartsWithTheDefaults() {
     QCOMPARE(f.List(kTrimmingList).currentText(), QStringLiteral("トリミングしない"));
     QCOMPARE(f.List(kFrameRateList).currentText(), QStringLiteral("自動"));
     QCOMPARE(f.List(kPreFilterList).currentText(), QStringLiteral("4段階ディザリングで15bit化"));
-    QCOMPARE(Items(f.List(kScreenList)), QStringList({"標準", "GBA (反射型液晶)", "GBA SP (フロントライト)"}));
+    QCOMPARE(ListItems(f.List(kScreenList)), QStringList({"標準", "GBA (反射型液晶)", "GBA SP (フロントライト)"}));
     QCOMPARE(f.List(kScreenList).currentText(), QStringLiteral("標準"));
     for (int id : {kBrightnessEdit, kGammaEdit, kSaturationEdit}) QCOMPARE(f.Edit(id).text(), QStringLiteral("0"));
-    QCOMPARE(Items(f.List(kSoundList)), QStringList({"標準", "高音質"}));
+    QCOMPARE(ListItems(f.List(kSoundList)), QStringList({"標準", "高音質"}));
     QCOMPARE(f.List(kSoundList).currentText(), QStringLiteral("標準"));
     for (int id : kManualControls) QVERIFY2(!f.Control(id).isEnabled(), qPrintable(QString::number(id)));
     QCOMPARE(f.Dialog().focusWidget(), &f.Edit(kMovieFileEdit));
