@@ -46,3 +46,6 @@ inline constexpr int kSummaryTimeLabel = 1044;
 inline constexpr int kOpenFolderButton = 1045;
 inline constexpr int kPlayButton = 1046;
 inline constexpr int kPlayScreen = 1047;
+// The handheld's picture of the settings (app/HandheldPictureWindow.h).
+inline constexpr int kPictureButton = 1048;
+inline constexpr int kPictureScreen = 1049;

@@ -17,6 +17,7 @@ constexpr ControlTip kControlTips[] = {
     {kManualSettingRadio, "トリミング、サイズ、フレームレート、プレフィルタを自分で設定します。"},
     {kFrameRateList, "元の動画から残すフレームの割合で、少ないほど1枚あたりに使えるデータ量が増えます。"},
     {kPreFilterList, "32768色（15bit）に減らす方法で、ディザリングするとグラデーションが滑らかに見えます。"},
+    {kPictureButton, "いまの設定でムービーの1フレームが実機でどう見えるかを別のウィンドウに示します。"},
 };
 
 }  // namespace

@@ -71,9 +71,10 @@ constexpr TemplateControl kControls[] = {
     {kSoundList, DropDownList, "", 65, 343, 80, 40, "sound"},
     // What the image will come to with these settings, or why it will not fit.
     {kEstimateLabel, Label, "", 11, 359, 236, 18},
+    {kPictureButton, PushButton, "プレビュー", 86, 380, 50, 14},
     {kProcessButton, PushButton, "Process", 141, 380, 50, 14},
     {kExitButton, PushButton, "Exit", 196, 380, 50, 14},
-    {kProgressBar, ProgressBar, "", 11, 381, 122, 12},
+    {kProgressBar, ProgressBar, "", 11, 381, 70, 12},
 };
 
 }  // namespace

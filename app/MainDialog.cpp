@@ -70,6 +70,7 @@ void MainDialog::OnInitDialog() {
     connect(&Button(kResizeCheck), &QAbstractButton::clicked, this, &MainDialog::OnTrimmingChanged);
     connect(&List(kCartridgeSizeList), &QComboBox::activated, this, &MainDialog::OnSizeChosen);
     connect(process, &QAbstractButton::clicked, this, &MainDialog::StartConversion);
+    connect(&Button(kPictureButton), &QAbstractButton::clicked, this, &MainDialog::ShowPicture);
     connect(&Button(kExitButton), &QAbstractButton::clicked, this, &MainDialog::ExitOrAbort);
     WatchSettings();
 }

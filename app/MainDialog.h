@@ -2,6 +2,7 @@
 // The program's only window: the settings of one conversion (the ConversionRequest), their
 // validation and presets, and the control of the run that converts with them.
 #include <QDialog>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,7 @@ class QAbstractButton;
 class QComboBox;
 class QLineEdit;
 class QProgressBar;
+class HandheldPictureWindow;
 class RunSummary;
 
 class MainDialog : public QDialog {
@@ -70,6 +72,8 @@ private:
     // The summary of the last run, below the template's controls (MainDialogOutcome.cpp).
     void AddRunSummary(const DialogUnits& units);
     void PlayImage(const QString& imagePath);
+    // The handheld's picture of the settings (MainDialogPicture.cpp).
+    void ShowPicture();
 
     QWidget& Control(int id) const;
     QLineEdit& Edit(int id) const;
@@ -83,6 +87,7 @@ private:
     std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
     SettingControls settingControls;    // the inputs among them, by the setting they edit
     RunSummary* summary = nullptr;      // a Qt child of the dialog
+    QPointer<HandheldPictureWindow> pictureWindow;  // a Qt child of the dialog while open
     std::jthread WorkerThread;          // joinable exactly while a run is active
     std::unique_ptr<AbortEvent> runAbort;  // the active run's abort channel, new for each run
     MovieEstimator estimator;              // after the controls: gone before them

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include "app/ControlIds.h"
+#include "app/HandheldPictureWindow.h"
 #include "app/MainDialog.h"
 
 namespace {
@@ -38,6 +39,7 @@ void MainDialog::AskEstimate() {
         return;
     }
     estimator.Ask(asked);
+    if (pictureWindow) pictureWindow->Ask(asked);
 }
 
 void MainDialog::ShowEstimate(const MovieEstimate& estimate) {

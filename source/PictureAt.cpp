@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "source/internal/Ffmpeg.h"
+#include "source/internal/PictureOrientation.h"
+#include "source/internal/ShownPictureScaler.h"
 
 namespace {
 
@@ -102,13 +104,11 @@ std::optional<Picture> Scaled(const AVFrame& frame, int width, int height) {
     return picture;
 }
 
-}  // namespace
-
-std::optional<Picture> PictureAt(const std::string& path, int64_t timeUs, int width, int height, std::string& error) {
-    OpenMovie movie;
+// Opens the movie and decodes its first frame at or after `timeUs` into `frame`.
+bool FrameAt(const std::string& path, int64_t timeUs, OpenMovie& movie, AVFrame& frame, std::string& error) {
     if (const int status = Open(path, movie); status < 0) {
         error = ffmpeg::ErrorText(status);
-        return std::nullopt;
+        return false;
     }
     const AVStream& stream = *movie.format->streams[movie.stream];
     const int64_t start = stream.start_time == AV_NOPTS_VALUE ? 0 : stream.start_time;
@@ -116,13 +116,44 @@ std::optional<Picture> PictureAt(const std::string& path, int64_t timeUs, int wi
     // From the key frame before the time; a file that cannot seek is read from its start.
     if (av_seek_frame(movie.format.get(), movie.stream, target, AVSEEK_FLAG_BACKWARD) >= 0)
         avcodec_flush_buffers(movie.codec.get());
-    const ffmpeg::FramePtr frame(av_frame_alloc());
-    if (!frame || !DecodeTo(movie, timeUs, *frame)) {
+    if (!DecodeTo(movie, timeUs, frame)) {
         error = "映像を読み出せません";
-        return std::nullopt;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<Picture> PictureAt(const std::string& path, int64_t timeUs, int width, int height, std::string& error) {
+    OpenMovie movie;
+    const ffmpeg::FramePtr frame(av_frame_alloc());
+    if (!frame || !FrameAt(path, timeUs, movie, *frame, error)) return std::nullopt;
     CropTo(*frame, width, height);
     std::optional<Picture> picture = Scaled(*frame, width, height);
     if (!picture) error = "映像を縮小できません";
+    return picture;
+}
+
+std::optional<std::vector<uint8_t>> ShownPictureAt(const std::string& path, int64_t timeUs, std::string& error) {
+    OpenMovie movie;
+    const ffmpeg::FramePtr frame(av_frame_alloc());
+    const ffmpeg::FramePtr scaled(av_frame_alloc());
+    if (!frame || !scaled || !FrameAt(path, timeUs, movie, *frame, error)) return std::nullopt;
+    const PictureOrientation orientation = OrientationOf(*movie.format->streams[movie.stream]);
+    scaled->format = AV_PIX_FMT_BGR24;
+    scaled->width = orientation.squareWidth;
+    scaled->height = orientation.squareHeight;
+    const ffmpeg::SwsPtr scaler = ShownPictureScaler(*frame, scaled->width, scaled->height);
+    if (!scaler || av_frame_get_buffer(scaled.get(), 0) < 0 ||
+        sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, scaled->data, scaled->linesize) !=
+            scaled->height) {
+        error = "映像を変換できません";
+        return std::nullopt;
+    }
+    const size_t stride = (size_t(orientation.DisplayWidth()) * 3 + 3) & ~size_t(3);
+    std::vector<uint8_t> picture(stride * size_t(orientation.DisplayHeight()), 0);
+    TurnPicture(scaled->data[0], size_t(scaled->linesize[0]), scaled->width, scaled->height, orientation.clockwiseTurns,
+                picture.data(), stride);
     return picture;
 }

@@ -3,6 +3,7 @@
 #include "source/DecodingOptions.h"
 #include "source/internal/MovieLength.h"
 #include "source/internal/PacketWindow.h"
+#include "source/internal/ShownPictureScaler.h"
 #include "video/FrameReduction.h"
 
 #include <cstring>
@@ -11,24 +12,6 @@
 namespace {
 
 constexpr int64_t kHundredNanosecondsPerSecond = 10'000'000;
-
-// FFmpeg's "J" pixel formats are the plain ones in full range; swscale wants the plain name
-// and the range given apart.
-AVPixelFormat PlainRangeFormat(AVPixelFormat format) {
-    switch (format) {
-        case AV_PIX_FMT_YUVJ420P: return AV_PIX_FMT_YUV420P;
-        case AV_PIX_FMT_YUVJ422P: return AV_PIX_FMT_YUV422P;
-        case AV_PIX_FMT_YUVJ444P: return AV_PIX_FMT_YUV444P;
-        case AV_PIX_FMT_YUVJ440P: return AV_PIX_FMT_YUV440P;
-        case AV_PIX_FMT_YUVJ411P: return AV_PIX_FMT_YUV411P;
-        default: return format;
-    }
-}
-
-bool IsYuv(AVPixelFormat format) {
-    const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
-    return descriptor && !(descriptor->flags & AV_PIX_FMT_FLAG_RGB) && descriptor->nb_components >= 3;
-}
 
 // Duration of one frame in 100 ns units: 10^7 x den / num, truncated; 0 for an unknown rate.
 int64_t AvgTimePerFrameOf(AVRational frameRate) {
@@ -82,22 +65,10 @@ MediaStatus VideoDecoder::Open(const AVStream& stream) {
 bool VideoDecoder::ScaleFrom(const AVFrame& frame) {
     const ScalerInput wanted{frame.width, frame.height, frame.format, frame.colorspace, frame.color_range};
     if (scaler && wanted == scalerInput) return true;
-    AVPixelFormat pixelFormat = AVPixelFormat(frame.format);
-    bool fullRange = frame.color_range == AVCOL_RANGE_JPEG;
-    if (const AVPixelFormat plain = PlainRangeFormat(pixelFormat); plain != pixelFormat) {
-        pixelFormat = plain;
-        fullRange = true;
-    }
     // A stream may change size or pixel format midway; every picture is delivered at the
     // size announced in Format(), so that each delivery matches it.
-    scaler.reset(sws_getContext(frame.width, frame.height, pixelFormat, orientation.squareWidth,
-                                orientation.squareHeight, AV_PIX_FMT_BGR24, SWS_BICUBIC, nullptr, nullptr, nullptr));
+    scaler = ShownPictureScaler(frame, orientation.squareWidth, orientation.squareHeight);
     if (!scaler) return false;
-    if (IsYuv(pixelFormat)) {
-        // The frame's own matrix (BT.601 when it names none or one swscale lacks) and range.
-        sws_setColorspaceDetails(scaler.get(), sws_getCoefficients(frame.colorspace), fullRange,
-                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    }
     scalerInput = wanted;
     return true;
 }

@@ -1,0 +1,92 @@
+#pragma once
+// One frame of the chosen movie as the handheld will show it with the dialog's settings as
+// they stand, at 2x on black, in a window of its own: a time slider picks the frame, and one
+// click shows it after Cinepak coding at the bitrate's budget. The frame is decoded once and
+// kept; pictures are made on a thread of the window's own, the last request counts and the
+// answers to earlier ones are dropped, so the dialog never waits for a file.
+#include <QImage>
+#include <QWidget>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "job/ConversionJob.h"
+#include "job/ConversionRequest.h"
+#include "source/MovieFacts.h"
+
+class AbortEvent;
+class QCheckBox;
+class QLabel;
+class QSlider;
+
+class HandheldPictureWindow : public QWidget {
+    Q_OBJECT
+public:
+    // How a frame of the movie is decoded (ShownPictureAt; a stand-in in tests).
+    using PictureReader =
+        std::function<std::optional<std::vector<uint8_t>>(const std::string& path, int64_t timeUs, std::string& error)>;
+
+    explicit HandheldPictureWindow(QWidget* owner, PictureReader reader = DefaultReader());
+    // Stops a read of the movie's facts and waits for the thread.
+    ~HandheldPictureWindow() override;
+
+    // Makes the picture for these settings (the latest call counts).
+    void Ask(const ConversionRequest& request);
+
+    // The 240 x 160 screen last shown, R,G,B; null before the first picture.
+    const QImage& Screen() const { return screen; }
+
+signals:
+    // Screen() shows the answer to the latest request; `message` says why it is empty, if so.
+    void pictureShown(const QString& message);
+
+private:
+    struct Job {
+        JobArguments arguments;
+        int64_t timeUs = 0;
+        bool coded = false;
+        uint64_t number = 0;
+    };
+    struct Answer {
+        QImage screen;
+        QString message;
+        int64_t durationUs = 0;  // of the movie's picture; 0: not known
+    };
+    static PictureReader DefaultReader();
+    void Hand();
+    void Work(std::stop_token stop);
+    Answer Make(const Job& job, const AbortEvent& abort);
+    // The kept frame of the job's movie at its time, decoded when either changed.
+    bool KeepFrame(const Job& job, const AbortEvent& abort, std::string& error);
+    void Show(uint64_t number, const Answer& answer);
+
+    QLabel* view = nullptr;
+    QSlider* time = nullptr;
+    QCheckBox* coded = nullptr;
+    QLabel* message = nullptr;
+    ConversionRequest asked;
+    uint64_t latest = 0;  // the number of the latest request; the window's thread only
+    QImage screen;
+    PictureReader reader;
+
+    // The worker's own: the movie last read, its facts and the frame kept.
+    std::string keptPath;
+    std::optional<MovieFacts> keptFacts;
+    std::optional<int64_t> keptTimeUs;
+    std::vector<uint8_t> keptFrame;
+
+    std::mutex lock;
+    std::condition_variable_any wake;
+    std::optional<Job> waiting;           // guarded by lock
+    std::shared_ptr<AbortEvent> reading;  // the read in progress; guarded by lock
+    std::string readingPath;              // the movie it reads; guarded by lock
+    std::jthread thread;                  // last: started once the rest is built, stopped before it goes
+};
