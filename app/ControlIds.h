@@ -49,3 +49,11 @@ inline constexpr int kPlayScreen = 1047;
 // The handheld's picture of the settings (app/HandheldPictureWindow.h).
 inline constexpr int kPictureButton = 1048;
 inline constexpr int kPictureScreen = 1049;
+// The movie list of a menu image (app/MovieListWindow.h) and the button that opens it.
+inline constexpr int kMovieListButton = 1050;
+inline constexpr int kMovieListTable = 1051;
+inline constexpr int kAddMoviesButton = 1052;
+inline constexpr int kRemoveMovieButton = 1053;
+inline constexpr int kMovieUpButton = 1054;
+inline constexpr int kMovieDownButton = 1055;
+inline constexpr int kCloseMovieListButton = 1056;

@@ -10,6 +10,7 @@ struct ControlTip {
 };
 
 constexpr ControlTip kControlTips[] = {
+    {kMovieListButton, "複数の動画を1本のROMに入れ、起動時のメニューから選んで再生できるようにします。"},
     {kBitrateEdit, "1秒あたりの動画データ量（キロバイト）で、大きいほど画質が良くなり、ROMも大きくなります。"},
     {kNoResizeRadio, "トリミングせず、縦横比を保ったまま画面に収まる大きさに縮小します。"},
     {kKeepAspectRadio, "画面の縦横比（3:2）に合わせて上下か左右を切り取り、240×160の全画面で表示します。"},

@@ -11,7 +11,9 @@ using enum ControlKind;
 // whole width: the trimming list's longest item needs about 170 units in a 9-point font.
 constexpr TemplateControl kControls[] = {
     {0, Label, "Movie file", 4, 7, 62, 8},
-    {kMovieFileEdit, DropFileEdit, "", 51, 4, 146, 14, "moviePath"},
+    {kMovieFileEdit, DropFileEdit, "", 51, 4, 114, 14, "moviePath"},
+    // The movies of a menu image, in a window of their own.
+    {kMovieListButton, PushButton, "複数...", 168, 4, 33, 14},
     {kBrowseMovieButton, PushButton, "Browse...", 204, 4, 41, 14},
     // What the chosen movie is, read from its headers.
     {kMovieFactsLabel, Label, "", 51, 20, 194, 8},

@@ -27,20 +27,34 @@ const QString kAllFiles = QStringLiteral("全てのファイル (*.*) (*)");
 const QStringList kMovieFilters = {Filter(QStringLiteral("動画ファイル"), kMovieExtensions), kAllFiles};
 const QStringList kOutputFilters = {Filter(QStringLiteral("GBAファイル"), {"gba"}), kAllFiles};
 
-std::optional<QString> Run(QFileDialog& dialog) {
+// The chosen files; none when the user cancels.
+QStringList Run(QFileDialog& dialog) {
     dialog.setOption(QFileDialog::HideNameFilterDetails);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return dialog.selectedFiles().first();
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+std::optional<QString> First(const QStringList& files) {
+    if (files.isEmpty()) return std::nullopt;
+    return files.first();
+}
+
+// An open dialog for movies, one or several by `mode`.
+QStringList ChooseMovies(QWidget* owner, const QString& current, QFileDialog::FileMode mode) {
+    QFileDialog dialog(owner, QString(), current);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(mode);
+    dialog.setNameFilters(kMovieFilters);
+    return Run(dialog);
 }
 
 }  // namespace
 
 std::optional<QString> ChooseMovieFile(QWidget* owner, const QString& current) {
-    QFileDialog dialog(owner, QString(), current);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(kMovieFilters);
-    return Run(dialog);
+    return First(ChooseMovies(owner, current, QFileDialog::ExistingFile));
+}
+
+QStringList ChooseMovieFiles(QWidget* owner, const QString& current) {
+    return ChooseMovies(owner, current, QFileDialog::ExistingFiles);
 }
 
 std::optional<QString> ChooseOutputFile(QWidget* owner, const QString& current) {
@@ -50,5 +64,5 @@ std::optional<QString> ChooseOutputFile(QWidget* owner, const QString& current) 
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(QStringLiteral("gba"));
     dialog.setNameFilters(kOutputFilters);
-    return Run(dialog);
+    return First(Run(dialog));
 }

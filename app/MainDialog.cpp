@@ -26,8 +26,10 @@ QFont TemplateFont(int points) {
 
 }  // namespace
 
-MainDialog::MainDialog(WorkerProcedure worker)
-    : receiver(*this, [this](uint32_t code, intptr_t value) { OnConvertNotify(code, value); }), worker(std::move(worker)) {
+MainDialog::MainDialog(WorkerProcedure worker, MenuWorkerProcedure menuWorker)
+    : receiver(*this, [this](uint32_t code, intptr_t value) { OnConvertNotify(code, value); }),
+      worker(std::move(worker)),
+      menuWorker(std::move(menuWorker)) {
     request.dialogWindow = &receiver;
     // A window of its own on the task bar: title, minimise and close, no maximise, fixed size.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -62,6 +64,7 @@ void MainDialog::OnInitDialog() {
     Edit(kMovieFileEdit).setFocus();
 
     connect(&Button(kBrowseMovieButton), &QAbstractButton::clicked, this, &MainDialog::BrowseMovie);
+    connect(&Button(kMovieListButton), &QAbstractButton::clicked, this, &MainDialog::OpenMovieList);
     connect(&Button(kBrowseOutputButton), &QAbstractButton::clicked, this, &MainDialog::BrowseOutput);
     connect(qobject_cast<DropFileEdit*>(&Edit(kMovieFileEdit)), &DropFileEdit::pathDropped, this, &MainDialog::SuggestOutput);
     connect(&Edit(kOutputFileEdit), &QLineEdit::editingFinished, this, &MainDialog::CompleteOutputExtension);

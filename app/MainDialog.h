@@ -15,11 +15,13 @@
 #include "app/MovieEstimator.h"
 #include "app/SettingControls.h"
 #include "job/ConversionRequest.h"
+#include "job/MenuConversion.h"
 #include "platform/AbortEvent.h"
 
 class QAbstractButton;
 class QComboBox;
 class QLineEdit;
+class MovieListWindow;
 class QProgressBar;
 class HandheldPictureWindow;
 class RunSummary;
@@ -29,8 +31,10 @@ class MainDialog : public QDialog {
 public:
     // The procedure of the worker thread; ConversionWorker in the program, a stand-in in tests.
     using WorkerProcedure = std::function<int(const ConversionRequest&)>;
+    // That of a run with several movies behind a menu; MenuConversionWorker in the program.
+    using MenuWorkerProcedure = std::function<int(const MenuRequest&)>;
 
-    explicit MainDialog(WorkerProcedure worker);
+    explicit MainDialog(WorkerProcedure worker, MenuWorkerProcedure menuWorker = MenuConversionWorker);
     // A run still active here (the application torn down around it) is aborted and waited for.
     ~MainDialog() override;
 
@@ -68,6 +72,13 @@ private:
     void CompleteRun(int completionCode);
     void ReportOutcome(int completionCode);
 
+    // Several movies behind a menu (MainDialogMovieList.cpp).
+    void OpenMovieList();
+    void ShowMovieList();
+    [[nodiscard]] bool SeveralMovies() const;
+    [[nodiscard]] bool PrepareMenuRun();
+    [[nodiscard]] std::function<void()> RunProcedure();
+
     void ShowAbout();
     // The summary of the last run, below the template's controls (MainDialogOutcome.cpp).
     void AddRunSummary(const DialogUnits& units);
@@ -84,6 +95,9 @@ private:
     ConversionRequest request;
     DialogNotifyReceiver receiver;
     WorkerProcedure worker;
+    MenuWorkerProcedure menuWorker;
+    MenuRequest menuRequest;            // the active menu run's; its worker reads it in place
+    MovieListWindow* movieList = nullptr;  // a Qt child, made when first opened
     std::map<int, QWidget*> controls;   // by identifier; Qt children of the dialog
     SettingControls settingControls;    // the inputs among them, by the setting they edit
     RunSummary* summary = nullptr;      // a Qt child of the dialog

@@ -14,6 +14,7 @@
 #include "app/ControlIds.h"
 #include "app/MainDialog.h"
 #include "app/MessageBox.h"
+#include "app/MovieListWindow.h"
 #include "app/RunSummary.h"
 #include "job/Completion.h"
 #include "job/ConversionSettings.h"
@@ -25,7 +26,7 @@ namespace {
 
 // The controls a run disables, in the order it disables them; Exit and the progress bar stay.
 constexpr int kRunLockedControls[] = {
-    kMovieFileEdit, kBrowseMovieButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit, kBitrateEdit,
+    kMovieFileEdit, kBrowseMovieButton, kMovieListButton, kOutputFileEdit, kBrowseOutputButton, kRomNameEdit, kBitrateEdit,
     kCartridgeSizeList, kStartTimeEdit, kEndTimeEdit,
     kControlsCheck, kNoResizeRadio, kKeepAspectRadio,   kIgnoreAspectRadio, kManualSettingRadio,
     kTrimmingList,  kTrimTopEdit,       kTrimBottomEdit,    kTrimLeftEdit,       kTrimRightEdit,
@@ -61,7 +62,9 @@ void MainDialog::StartConversion() {
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"), QString::fromStdString(*fault));
         return;
     }
-    if (IsSameFile(request.moviePath, request.outputPath)) {
+    if (SeveralMovies()) {
+        if (!PrepareMenuRun()) return;
+    } else if (IsSameFile(request.moviePath, request.outputPath)) {
         ShowMessageBox(this, QMessageBox::Critical, QStringLiteral("パラメータエラー"),
                        QStringLiteral("出力先ファイル\n\n    %1\n\nは変換するムービーファイルそのものです。別のファイルを指定してください")
                            .arg(QString::fromStdString(request.outputPath)));
@@ -79,10 +82,9 @@ void MainDialog::StartConversion() {
     runAbort = std::make_unique<AbortEvent>();
     request.abortEvent = runAbort.get();
     try {
-        // The thread holds its own copy of the procedure; it reads the request in place.
-        WorkerThread = std::jthread([procedure = worker, &settings = request] {
+        WorkerThread = std::jthread([procedure = RunProcedure()] {
             SetCurrentThreadBackgroundPriority();
-            procedure(settings);
+            procedure();
         });
     } catch (const std::system_error&) {
         // No thread, so no completion will come: end the run here, as an unexpected failure.
@@ -99,6 +101,7 @@ bool MainDialog::ConfirmOverwrite() {
 
 void MainDialog::SetRunLocked(bool locked) {
     for (int id : kRunLockedControls) Control(id).setEnabled(!locked);
+    if (movieList) movieList->setEnabled(!locked);
 }
 
 void MainDialog::ExitOrAbort() {

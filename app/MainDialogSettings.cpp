@@ -47,6 +47,8 @@ void MainDialog::UpdateEnabling() {
     }
     // A chosen cartridge size sets the bitrate.
     Control(kBitrateEdit).setEnabled(request.fitBytes == 0);
+    // Several movies are chosen in their list.
+    Control(kBrowseMovieButton).setEnabled(!SeveralMovies());
 }
 
 void MainDialog::ApplyPicturePreset() {

@@ -9,7 +9,6 @@
 #include "cli/Playlist.h"
 #include "job/ConversionSettings.h"
 #include "job/TextFields.h"
-#include "platform/FileIdentity.h"
 
 namespace {
 
@@ -136,8 +135,6 @@ std::optional<std::string> ConvertOptions::Operands(std::vector<MenuChoice>& mov
     if (movies.empty()) return std::string("convert needs a movie");
     if (titles.size() > movies.size()) return fmt::format("--title given {} times for {} movies", titles.size(), movies.size());
     for (size_t at = 0; at < titles.size(); ++at) movies[at].title = titles[at];
-    if (movies.size() > menu_catalogue::kMaxMovies)
-        return fmt::format("a menu holds at most {} movies, not {}", menu_catalogue::kMaxMovies, movies.size());
     return std::nullopt;
 }
 
@@ -148,15 +145,7 @@ std::optional<std::string> ConvertOptions::MenuChoices(std::vector<MenuChoice>& 
         choices.clear();
         return std::nullopt;
     }
-    for (const MenuChoice& choice : choices) {
-        if (!std::filesystem::is_regular_file(choice.moviePath))
-            return fmt::format("{}: the movies of a menu are read more than once and must be files", choice.moviePath);
-        if (IsSameFile(choice.moviePath, std::filesystem::absolute(outputPath).string()))
-            return fmt::format("{} is one of the movies; the image needs a file of its own", outputPath);
-        ConversionRequest check;
-        if (auto fault = Store("moviePath", choice.moviePath, "movie", check)) return fault;
-    }
-    return std::nullopt;
+    return CheckMenuChoices(choices, outputPath, SettingSource::CommandLine);
 }
 
 std::optional<std::string> ConvertOptions::BuildRequest(ConversionRequest& request) const {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "menu/MenuPages.h"
+#include "platform/FileIdentity.h"
 #include "source/MovieFacts.h"
 
 namespace {
@@ -23,6 +24,22 @@ std::optional<int64_t> ThumbnailTime(const MenuChoice& choice, std::string& erro
 }
 
 }  // namespace
+
+std::optional<std::string> CheckMenuChoices(const std::vector<MenuChoice>& choices, const std::string& outputPath,
+                                            SettingSource source) {
+    if (choices.size() > menu_catalogue::kMaxMovies)
+        return fmt::format("a menu holds at most {} movies, not {}", menu_catalogue::kMaxMovies, choices.size());
+    for (const MenuChoice& choice : choices) {
+        if (!std::filesystem::is_regular_file(choice.moviePath))
+            return fmt::format("{}: the movies of a menu are read more than once and must be files", choice.moviePath);
+        if (IsSameFile(choice.moviePath, std::filesystem::absolute(outputPath).string()))
+            return fmt::format("{} is one of the movies; the image needs a file of its own", outputPath);
+        ConversionRequest check;
+        if (auto fault = StoreSetting(SettingNamed("moviePath"), choice.moviePath, check, source))
+            return fmt::format("{}: {}", choice.moviePath, *fault);
+    }
+    return std::nullopt;
+}
 
 bool PrepareMenu(const std::vector<MenuChoice>& choices, MenuRequest& request, std::string& error) {
     std::vector<MenuItem> items;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "job/ConversionSettings.h"
 #include "job/MenuConversion.h"
 
 // A movie of the list as the user gave it.
@@ -17,6 +18,12 @@ struct MenuChoice {
 
 // The share of a movie's length its thumbnail is taken at when no time is given.
 inline constexpr double kThumbnailShare = 0.10;
+
+// Whether the movies can make a menu image written at `outputPath`: at most kMaxMovies, each a
+// file (a menu reads it more than once), none the output, each a path the settings take. The
+// message of the first fault, none when all are sound.
+std::optional<std::string> CheckMenuChoices(const std::vector<MenuChoice>& choices, const std::string& outputPath,
+                                            SettingSource source);
 
 // Fills `request` (whose settings are set) with the movies, their thumbnails' times, places
 // and the pages. False with the user's words in `error` when a movie cannot be read.

@@ -8,13 +8,15 @@ void PostCompletion(const ConversionRequest& request, int code) { request.dialog
 
 DialogFixture::DialogFixture() : DialogFixture(nullptr) {}
 
-DialogFixture::DialogFixture(MainDialog::WorkerProcedure worker) {
-    dialog = std::make_unique<MainDialog>([calls = workerCalls, worker](const ConversionRequest& request) {
-        ++*calls;
-        if (worker) return worker(request);
-        PostCompletion(request, 0);
-        return 0;
-    });
+DialogFixture::DialogFixture(MainDialog::WorkerProcedure worker, MainDialog::MenuWorkerProcedure menuWorker) {
+    dialog = std::make_unique<MainDialog>(
+        [calls = workerCalls, worker](const ConversionRequest& request) {
+            ++*calls;
+            if (worker) return worker(request);
+            PostCompletion(request, 0);
+            return 0;
+        },
+        std::move(menuWorker));
     dialog->show();
     if (!QTest::qWaitForWindowActive(dialog.get())) qWarning("the dialog did not become active");
 }

@@ -17,7 +17,8 @@ class DialogFixture {
 public:
     // A dialog whose worker posts completion 0 at once.
     DialogFixture();
-    explicit DialogFixture(MainDialog::WorkerProcedure worker);
+    explicit DialogFixture(MainDialog::WorkerProcedure worker,
+                           MainDialog::MenuWorkerProcedure menuWorker = MenuConversionWorker);
 
     MainDialog& Dialog() { return *dialog; }
     QLineEdit& Edit(int id) { return *FindControl<QLineEdit>(*dialog, id); }

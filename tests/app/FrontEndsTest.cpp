@@ -3,6 +3,7 @@
 // cannot hold is refused by both, naming the character.
 #include <CLI/CLI.hpp>
 #include <QProcess>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +14,7 @@
 #include <iterator>
 
 #include "cli/ConvertOptions.h"
+#include "app/MovieListWindow.h"
 #include "job/ConversionWorker.h"
 #include "resources/Resources.h"
 #include "tests/app/DialogFixture.h"
@@ -43,6 +45,31 @@ std::string ParseCommandLine(const std::vector<std::string>& words, ConversionRe
     for (const std::string& word : words) argv.push_back(word.c_str());
     command.parse(int(argv.size()), argv.data());
     return options.BuildRequest(request).value_or("");
+}
+
+// kavro-cli convert's menu image from these words: its settings and movies, prepared as it does.
+std::string ParseMenuCommandLine(const std::vector<std::string>& words, MenuRequest& menu) {
+    CLI::App command;
+    const ConvertOptions options(command);
+    std::vector<const char*> argv{"convert"};
+    for (const std::string& word : words) argv.push_back(word.c_str());
+    command.parse(int(argv.size()), argv.data());
+    if (auto fault = options.BuildRequest(menu.settings)) return *fault;
+    std::vector<MenuChoice> choices;
+    if (auto fault = options.MenuChoices(choices)) return *fault;
+    std::string error;
+    return PrepareMenu(choices, menu, error) ? "" : error;
+}
+
+// A menu image's movies and pages in one line to compare and to show; the pages by a hash.
+std::string MenuOf(const MenuRequest& menu) {
+    std::string text = fmt::format("{} | pages {} of {} bytes, hash {}", JobOf(menu.settings), menu.pageCount,
+                                   menu.pages.size(), qHash(QByteArrayView(menu.pages.data(), qsizetype(menu.pages.size()))));
+    for (const MenuMovie& movie : menu.movies)
+        text += fmt::format(" | {} \"{}\" at {} ms, page {} frame {},{} {}x{}", movie.moviePath, movie.title,
+                            movie.thumbnailMs, movie.page, movie.highlight.x, movie.highlight.y, movie.highlight.width,
+                            movie.highlight.height);
+    return text;
 }
 
 // The request the dialog hands its worker when Process is pressed after `setUp`.
@@ -167,6 +194,7 @@ class FrontEndsTest : public QObject {
 private slots:
     void EveryPresetGivesTheSameJob();
     void TopAndBottomCutTheEdgesTheyName();
+    void SeveralMoviesGiveTheCommandLinesMenuAndOneGivesTodaysRequest();
     void RomNameRefusesWhatTheTitleCannotHold_data();
     void RomNameRefusesWhatTheTitleCannotHold();
 };
@@ -230,6 +258,69 @@ void FrontEndsTest::TopAndBottomCutTheEdgesTheyName() {
         const Rgb shownByCommandLine = FirstPictureColour(viaCommandLine);
         QVERIFY2(cut.leaves(shownByCommandLine), cut.trim);
     }
+}
+
+void FrontEndsTest::SeveralMoviesGiveTheCommandLinesMenuAndOneGivesTodaysRequest() {
+    QTemporaryDir folder;
+    std::vector<std::string> movies;
+    for (const char* name : {"first.avi", "second.avi", "third.avi"}) {
+        FixtureMovie movie;
+        movie.video->frameCount = 10;
+        movies.push_back(folder.filePath(name).toStdString());
+        std::string message;
+        QVERIFY2(WriteFixtureMovie(movies.back(), movie, message) == FixtureStatus::Written, message.c_str());
+    }
+    const std::string output = folder.filePath("menu.gba").toStdString();
+    std::optional<MenuRequest> handedMenu;
+    DialogFixture f(nullptr, [&handedMenu](const MenuRequest& menu) {
+        handedMenu = menu;
+        PostCompletion(menu.settings, 0);
+        return 0;
+    });
+    const auto q = [](const std::string& path) { return QString::fromStdString(path); };
+    f.Edit(kMovieFileEdit).setText(q(movies[0]));
+    f.Edit(kOutputFileEdit).setText(q(output));
+    TypeInto(f.Edit(kBitrateEdit), "200");
+    f.Click(kMovieListButton);
+    auto* list = f.Dialog().findChild<MovieListWindow*>();
+    QVERIFY(list && list->isVisible());
+    list->AddMovies({q(movies[1]), q(movies[2])});
+    QCOMPARE(f.Edit(kMovieFileEdit).text(), QStringLiteral("3 本の動画（メニュー付き）"));
+    QVERIFY(f.Edit(kMovieFileEdit).isReadOnly());
+    QVERIFY(!f.Button(kBrowseMovieButton).isEnabled());
+    // third up above second, and a title for the first.
+    auto& table = *FindControl<QTableWidget>(*list, kMovieListTable);
+    table.setCurrentCell(2, 0);
+    QTest::mouseClick(FindControl<QAbstractButton>(*list, kMovieUpButton), Qt::LeftButton);
+    table.item(0, 0)->setText(QStringLiteral("最初の動画"));
+    {
+        ModalWatcher watcher;
+        f.Click(kProcessButton);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Button(kExitButton).text(), QStringLiteral("終了(&X)"), 30000);
+        QVERIFY(watcher.Boxes().empty());
+    }
+    QVERIFY(handedMenu.has_value());
+    QCOMPARE(f.WorkerCalls(), 0);
+    MenuRequest fromCommandLine;
+    const std::string fault = ParseMenuCommandLine(
+        {movies[0], movies[2], movies[1], "-o", output, "--title", "最初の動画", "--bitrate", "200"}, fromCommandLine);
+    QVERIFY2(fault.empty(), fault.c_str());
+    QCOMPARE(QString::fromStdString(MenuOf(*handedMenu)), QString::fromStdString(MenuOf(fromCommandLine)));
+
+    // Emptied back to one movie: the field holds it and takes typing, and Process is today's run.
+    for (int row : {0, 0}) {
+        table.setCurrentCell(row, 0);
+        QTest::mouseClick(FindControl<QAbstractButton>(*list, kRemoveMovieButton), Qt::LeftButton);
+    }
+    QCOMPARE(f.Edit(kMovieFileEdit).text(), q(movies[1]));
+    QVERIFY(!f.Edit(kMovieFileEdit).isReadOnly());
+    QVERIFY(f.Button(kBrowseMovieButton).isEnabled());
+    handedMenu.reset();
+    ModalWatcher watcher;
+    f.Click(kProcessButton);
+    QTRY_COMPARE_WITH_TIMEOUT(f.Button(kExitButton).text(), QStringLiteral("終了(&X)"), 30000);
+    QCOMPARE(f.WorkerCalls(), 1);
+    QVERIFY(!handedMenu);
 }
 
 void FrontEndsTest::RomNameRefusesWhatTheTitleCannotHold_data() {
