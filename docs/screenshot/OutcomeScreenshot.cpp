@@ -1,6 +1,6 @@
-// Takes docs/summary.png and docs/play.png: the dialog after it has converted a movie, with
-// the summary of what it made, and the play window a moment into the movie, as the X server
-// draws them. Run under Xvfb by make-outcome-screenshots with the sample movie.
+// Takes docs/summary.png, docs/play.png and docs/picture.png: the dialog after it has converted
+// a movie, with the summary of what it made, the play window a moment into the movie, and the
+// picture window with the frame the handheld will show, as the X server draws them. Run under Xvfb by make-outcome-screenshots with the sample movie.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "app/ControlIds.h"
+#include "app/HandheldPictureWindow.h"
 #include "app/MainDialog.h"
 #include "app/PlayWindow.h"
 #include "job/ConversionWorker.h"
@@ -36,8 +37,8 @@ void When(std::function<bool()> ready, std::function<void()> then) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: outcome_screenshot MOVIE OUTPUT.gba SUMMARY.png PLAY.png\n");
+    if (argc != 6) {
+        std::fprintf(stderr, "usage: outcome_screenshot MOVIE OUTPUT.gba SUMMARY.png PLAY.png PICTURE.png\n");
         return 2;
     }
     QApplication app(argc, argv);
@@ -59,8 +60,18 @@ int main(int argc, char** argv) {
             if (!window) return app.quit();
             window->move(dialog.frameGeometry().right() + 8, 0);
             QTimer::singleShot(2500, [&, window] {
-                status = Grab(*window, argv[4]) ? 0 : 1;
-                app.quit();
+                if (!Grab(*window, argv[4])) return app.quit();
+                window->close();
+                Control<QAbstractButton>(dialog, kPictureButton).click();
+                HandheldPictureWindow* picture = dialog.findChild<HandheldPictureWindow*>();
+                if (!picture) return app.quit();
+                picture->move(dialog.frameGeometry().right() + 8, 0);
+                QObject::connect(picture, &HandheldPictureWindow::pictureShown, [&, picture] {
+                    QTimer::singleShot(300, [&, picture] {
+                        status = Grab(*picture, argv[5]) ? 0 : 1;
+                        app.quit();
+                    });
+                });
             });
         });
     });
