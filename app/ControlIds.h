@@ -46,6 +46,7 @@ inline constexpr int kSummaryTimeLabel = 1044;
 inline constexpr int kOpenFolderButton = 1045;
 inline constexpr int kPlayButton = 1046;
 inline constexpr int kPlayScreen = 1047;
+inline constexpr int kPlayScreenLook = 1060;  // the play window's screen look
 // The handheld's picture of the settings (app/HandheldPictureWindow.h).
 inline constexpr int kPictureButton = 1048;
 inline constexpr int kPictureScreen = 1049;

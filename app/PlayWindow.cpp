@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMediaDevices>
@@ -16,8 +17,10 @@
 #include "app/ControlIds.h"
 #include "app/MessageBox.h"
 #include "format/Handheld.h"
+#include "job/ConversionSettings.h"
 #include "job/ImageFile.h"
 #include "preview/HandheldCore.h"
+#include "video/ScreenModel.h"
 
 namespace {
 
@@ -62,9 +65,21 @@ PlayWindow::PlayWindow(std::unique_ptr<HandheldCore> played, const QString& titl
     scales->setToolTip(QStringLiteral("画面を2倍か3倍の大きさで表示します。"));
     scales->setFocusPolicy(Qt::NoFocus);  // the arrow keys belong to the handheld
     connect(scales, &QComboBox::currentIndexChanged, this, [this](int index) { SetScale(index + 2); });
+    // As the screens themselves would show the pictures, by the model the conversion corrects for.
+    auto* looks = new QComboBox(this);
+    looks->setObjectName(QString::number(kPlayScreenLook));
+    for (const SettingChoice& choice : SettingNamed("screen").choices)
+        looks->addItem(QString::fromUtf8(choice.label.data(), qsizetype(choice.label.size())));
+    looks->setToolTip(QStringLiteral("その画面で見えるとおりの色で表示します。"));
+    looks->setFocusPolicy(Qt::NoFocus);
+    connect(looks, &QComboBox::currentIndexChanged, this, [this](int index) { look = ::Screen(index); });
+    auto* options = new QHBoxLayout;
+    options->addWidget(scales);
+    options->addWidget(looks);
+    options->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view);
-    layout->addWidget(scales, 0, Qt::AlignLeft);
+    layout->addLayout(options);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     setFocusPolicy(Qt::StrongFocus);
 
@@ -113,7 +128,8 @@ void PlayWindow::Advance() {
 }
 
 void PlayWindow::ShowScreen() {
-    const std::vector<uint8_t> rgb = core->ScreenRgb24();
+    std::vector<uint8_t> rgb = core->ScreenRgb24();
+    ShowThroughScreen(look, rgb);
     const int rowBytes = screen.width() * 3;
     for (int row = 0; row < screen.height(); ++row)
         std::copy_n(rgb.begin() + ptrdiff_t(row) * rowBytes, rowBytes, screen.scanLine(row));

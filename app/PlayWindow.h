@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "video/ScreenAdjustment.h"
+
 class HandheldCore;
 class QAudioSink;
 class QIODevice;
@@ -50,6 +52,7 @@ private:
     uint64_t refreshesRun = 0;  // since the clock started
     QImage screen;
     int scale = 2;
+    ::Screen look = ::Screen::Standard;  // the screen whose light the view shows
     QLabel* view;             // a Qt child of this window
     QAudioSink* sink = nullptr;  // a Qt child; none without an output device
     QIODevice* soundOut = nullptr;  // the sink's; not owned

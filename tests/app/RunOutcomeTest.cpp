@@ -1,6 +1,7 @@
 // What a successful run leaves in the dialog: the summary of the image it made, with the
 // figures kavro-cli inspect tells, until the next run; and the image playing in a window of
 // its own, as the headless core plays it, until the window is closed.
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +16,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 #include "app/PlayWindow.h"
@@ -23,6 +25,7 @@
 #include "tests/app/DialogFixture.h"
 #include "tests/app/TestSuites.h"
 #include "tests/source/FixtureMovies.h"
+#include "video/ScreenModel.h"
 
 namespace {
 
@@ -147,6 +150,19 @@ void RunOutcomeTest::PlayWindowShowsWhatTheCoreShowsAndClosingEndsIt() {
         QVERIFY2(shown[at].second == HeadlessScreen(image, shown[at].first), qPrintable(QString::number(shown[at].first)));
     // By a second and a half the movie is on the screen, not a black start-up.
     QVERIFY(shown.back().second.pixelColor(120, 80) != QColor(Qt::black));
+
+    // Seen as the unlit screen shows it: the model's light of the same screen.
+    window->findChild<QComboBox*>(QString::number(kPlayScreenLook))->setCurrentIndex(int(Screen::Gba));
+    std::optional<std::pair<uint32_t, QImage>> unlit;
+    connect(window, &PlayWindow::refreshShown, this, [&](uint32_t refresh) {
+        if (!unlit) unlit.emplace(refresh, window->Screen().copy());
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(unlit.has_value(), 5000);
+    QImage expected = HeadlessScreen(image, unlit->first);
+    for (int row = 0; row < expected.height(); ++row)
+        ShowThroughScreen(Screen::Gba, std::span(expected.scanLine(row), size_t(expected.width()) * 3));
+    QVERIFY(unlit->second == expected);
+    QVERIFY(unlit->second != HeadlessScreen(image, unlit->first));
 
     QSignalSpy refreshes(window, &PlayWindow::refreshShown);
     window->close();
