@@ -136,6 +136,7 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
     if (intra && !fitted) ShrinkIntra(targetBytes, fit);
     if (fitted) lambda_ = fit.lambda;
     slope_.Record(fit.aimLambda);
+    FitWrittenEntries(intra);
     const uint32_t frameBytes = Finish(intra, out);
     assert(frameBytes == fit.frameBytes);
     return frameBytes;
@@ -372,6 +373,36 @@ void CinepakEncoder::ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit) {
         fit = rate_.Choose(blockOptions_, true, {true, changed1_}, {true, changed4_}, allowed, fit.lambda, 0,
                            modes_);
     }
+}
+
+void CinepakEncoder::FitWrittenEntries(bool intra) {
+    moments1_ = {};
+    moments4_ = {};
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        const uint8_t* pixels = analysis_.BlockPixels(block);
+        if (modes_[block] == BlockMode::V1) {
+            EntryMoments& moments = moments1_[blockOptions_[block].v1.index[0]];
+            for (int area = 0; area < 4; ++area)
+                for (int pixel = 0; pixel < 4; ++pixel) moments.Add(area, pixels + kAreaBytes * area + 3 * pixel);
+        } else if (modes_[block] == BlockMode::V4) {
+            for (int area = 0; area < 4; ++area) {
+                EntryMoments& moments = moments4_[blockOptions_[block].v4.index[area]];
+                for (int pixel = 0; pixel < 4; ++pixel) moments.Add(pixel, pixels + kAreaBytes * area + 3 * pixel);
+            }
+        }
+    }
+    // Held entries are not written again: they stay as the decoder has them.
+    const auto fit = [](const std::array<EntryMoments, kSlots>& moments, const std::bitset<kSlots>& writable,
+                        Codebook& book) {
+        for (int slot = 0; slot < kSlots; ++slot) {
+            const EntryMoments& m = moments[slot];
+            if (!writable[slot] || m.count[0] + m.count[1] + m.count[2] + m.count[3] == 0) continue;
+            const CodebookEntry entry = FitEntry(m, book.entries[slot]);
+            if (!(entry == book.entries[slot])) book.Set(slot, entry);
+        }
+    };
+    fit(moments1_, intra ? usable1_ : changed1_, work1_);
+    fit(moments4_, intra ? usable4_ : changed4_, work4_);
 }
 
 uint32_t CinepakEncoder::Finish(bool intra, std::span<uint8_t> out) {

@@ -18,6 +18,7 @@
 
 #include "cinepak/CinepakOptions.h"
 #include "cinepak/CodebookSearch.h"
+#include "cinepak/EntryFit.h"
 #include "cinepak/FramePlan.h"
 #include "cinepak/PictureAnalysis.h"
 #include "cinepak/RateControl.h"
@@ -64,6 +65,8 @@ private:
     double Cost(const RateControl::Fit& fit, double lambda) const;
     // An intra frame that cannot fit its size codes every block V1 from a small codebook.
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
+    // The entries the frame writes take the values that draw the blocks using them best.
+    void FitWrittenEntries(bool intra);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
 
     int width_;
@@ -95,6 +98,7 @@ private:
     std::vector<BlockCode> codes_;
     std::vector<VqVector> training_;
     std::vector<uint8_t> trainingNearest_;  // of each training vector
+    std::array<EntryMoments, kSlots> moments1_, moments4_;  // of the pixels each entry draws
 
     CostRange sameTraining_;  // the trade-offs at which this frame's planning trains the same codebooks
     double lambda_;           // the last frame's trade-off, squared error per bit
