@@ -375,7 +375,7 @@ void CinepakEncoder::ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit) {
     }
 }
 
-void CinepakEncoder::FitWrittenEntries(bool intra) {
+void CinepakEncoder::GatherMoments() {
     moments1_ = {};
     moments4_ = {};
     for (int block = 0; block < analysis_.Blocks(); ++block) {
@@ -391,18 +391,27 @@ void CinepakEncoder::FitWrittenEntries(bool intra) {
             }
         }
     }
+}
+
+std::bitset<kSlots> CinepakEncoder::FitEntries(const std::array<EntryMoments, kSlots>& moments,
+                                               const std::bitset<kSlots>& movable, Codebook& book) {
+    std::bitset<kSlots> moved;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        const EntryMoments& m = moments[slot];
+        if (!movable[slot] || m.count[0] + m.count[1] + m.count[2] + m.count[3] == 0) continue;
+        const CodebookEntry entry = FitEntry(m, book.entries[slot]);
+        if (entry == book.entries[slot]) continue;
+        book.Set(slot, entry);
+        moved[slot] = true;
+    }
+    return moved;
+}
+
+void CinepakEncoder::FitWrittenEntries(bool intra) {
+    GatherMoments();
     // Held entries are not written again: they stay as the decoder has them.
-    const auto fit = [](const std::array<EntryMoments, kSlots>& moments, const std::bitset<kSlots>& writable,
-                        Codebook& book) {
-        for (int slot = 0; slot < kSlots; ++slot) {
-            const EntryMoments& m = moments[slot];
-            if (!writable[slot] || m.count[0] + m.count[1] + m.count[2] + m.count[3] == 0) continue;
-            const CodebookEntry entry = FitEntry(m, book.entries[slot]);
-            if (!(entry == book.entries[slot])) book.Set(slot, entry);
-        }
-    };
-    fit(moments1_, intra ? usable1_ : changed1_, work1_);
-    fit(moments4_, intra ? usable4_ : changed4_, work4_);
+    FitEntries(moments1_, intra ? usable1_ : changed1_, work1_);
+    FitEntries(moments4_, intra ? usable4_ : changed4_, work4_);
 }
 
 uint32_t CinepakEncoder::Finish(bool intra, std::span<uint8_t> out) {

@@ -67,6 +67,11 @@ private:
     void ShrinkIntra(uint32_t targetBytes, RateControl::Fit& fit);
     // The entries the frame writes take the values that draw the blocks using them best.
     void FitWrittenEntries(bool intra);
+    // The pixels each entry draws under the chosen modes.
+    void GatherMoments();
+    // Returns the entries that moved.
+    static std::bitset<kSlots> FitEntries(const std::array<EntryMoments, kSlots>& moments,
+                                          const std::bitset<kSlots>& movable, Codebook& book);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
 
     int width_;
