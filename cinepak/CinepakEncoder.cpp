@@ -29,6 +29,11 @@ constexpr int kMostPasses = 3;
 constexpr double kCandidateSlack = 1.5;
 
 constexpr uint32_t kEntryBits = 8 * kEntryBytes;
+// A block's input stands still while it differs from the last one by at most this squared
+// error; each frame it has stood still adds this much to its weight, up to the most.
+constexpr int32_t kStillError = kBlockBytes * 36;
+constexpr float kStillWeight = 0.5f;
+constexpr uint16_t kMostStillFrames = 4;
 // Inter frames that skip at most one block in this many may code every block instead.
 constexpr long kMostSkippedToCodeAll = 2;
 // The V1 entries an intra frame keeps when it cannot fit its size at all.
@@ -88,6 +93,9 @@ CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& opti
       slope_(options.rateSlope ? rate : StreamRate{}),
       picture_(size_t(analysis_.Blocks()) * kBlockBytes),
       skipErrors_(size_t(analysis_.Blocks())),
+      lastInput_(size_t(analysis_.Blocks()) * kBlockBytes),
+      stillFrames_(size_t(analysis_.Blocks())),
+      weights_(size_t(analysis_.Blocks()), 1.0f),
       blockOptions_(size_t(analysis_.Blocks())),
       modes_(size_t(analysis_.Blocks())),
       savedModes_(size_t(analysis_.Blocks())),
@@ -102,6 +110,7 @@ CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& opti
 
 uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t targetBytes, std::span<uint8_t> out) {
     analysis_.Load(picture);
+    WeighStillBlocks();
     if (!intra)
         for (int block = 0; block < analysis_.Blocks(); ++block)
             skipErrors_[block] = BlockError(analysis_.BlockPixels(block), picture_.data() + size_t(block) * kBlockBytes);
@@ -142,6 +151,17 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
     return frameBytes;
 }
 
+void CinepakEncoder::WeighStillBlocks() {
+    const uint8_t* input = analysis_.BlockPixels(0);
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        const size_t offset = size_t(block) * kBlockBytes;
+        const bool still = frameCount_ > 0 && BlockError(input + offset, lastInput_.data() + offset) <= kStillError;
+        stillFrames_[block] = still ? uint16_t(std::min<int>(stillFrames_[block] + 1, kMostStillFrames)) : 0;
+        weights_[block] = 1 + kStillWeight * float(stillFrames_[block]);
+    }
+    std::copy_n(input, lastInput_.size(), lastInput_.begin());
+}
+
 void CinepakEncoder::TrainIntraV1(const VqParams& params) {
     std::array<CodebookEntry, kSlots> entries;
     MemberCounts members;
@@ -157,6 +177,7 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
     v1Blocks_.clear();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
         blockOptions_[block] = {};
+        blockOptions_[block].weight = weights_[block];
         v1Blocks_.push_back(block);
     }
     sameTraining_ = {};
@@ -170,7 +191,7 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
     training_.clear();
     const auto areas = analysis_.AreaVectors();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
-        const double v1Error = blockOptions_[block].error[size_t(BlockMode::V1)];
+        const double v1Error = weights_[block] * double(blockOptions_[block].error[size_t(BlockMode::V1)]);
         if (v1Error <= lambda * overV1) {
             sameTraining_.NotOver(v1Error / overV1);
             continue;
@@ -204,7 +225,8 @@ void CinepakEncoder::PlanInterBooks(double lambda) {
     for (int block = 0; block < analysis_.Blocks(); ++block) {
         blockOptions_[block] = {};
         blockOptions_[block].error[size_t(BlockMode::Skip)] = skipErrors_[block];
-        const double skipError = skipErrors_[block];
+        blockOptions_[block].weight = weights_[block];
+        const double skipError = weights_[block] * double(skipErrors_[block]);
         if (skipError <= lambda * overSkipByV1) {
             sameTraining_.NotOver(skipError / overSkipByV1);
             continue;
@@ -231,6 +253,7 @@ void CinepakEncoder::PlanInterBooks(double lambda) {
         double leaves = skipErrors_[block] / overSkip;
         if (option.error[size_t(BlockMode::V1)] != kUnavailable)
             leaves = std::min(leaves, option.error[size_t(BlockMode::V1)] / overV1);
+        leaves *= option.weight;
         if (leaves <= lambda) {
             sameTraining_.NotOver(leaves);
             continue;
@@ -330,7 +353,7 @@ RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, d
 double CinepakEncoder::Cost(const RateControl::Fit& fit, double lambda) const {
     double distortion = 0;
     for (int block = 0; block < analysis_.Blocks(); ++block)
-        distortion += blockOptions_[block].error[size_t(modes_[block])];
+        distortion += blockOptions_[block].weight * double(blockOptions_[block].error[size_t(modes_[block])]);
     return distortion + lambda * 8 * fit.frameBytes;
 }
 

@@ -44,6 +44,9 @@ public:
     std::vector<uint8_t> Reconstruction() const;
 
 private:
+    // Each block's weight: blocks whose picture stood still for a while will likely stay, and
+    // what is spent on them now is seen in the frames after too.
+    void WeighStillBlocks();
     void PlanIntraBooks(double lambda);
     void PlanInterBooks(double lambda);
     void RefineBooks(bool intra);
@@ -94,6 +97,9 @@ private:
     std::bitset<kSlots> usable1_, usable4_;
     std::bitset<kSlots> changed1_, changed4_;  // inter frames: entries to write if used
     std::vector<int32_t> skipErrors_;
+    std::vector<uint8_t> lastInput_;    // the last picture given, block layout
+    std::vector<uint16_t> stillFrames_;  // of each block: frames its input has stood still
+    std::vector<float> weights_;
     std::vector<BlockOptions> blockOptions_;
     std::vector<int> v1Blocks_;  // blocks for which V1 is evaluated
     std::vector<int> v4Blocks_;

@@ -68,7 +68,7 @@ void RateControl::Select(std::span<const BlockOptions> options, bool intra, doub
         std::array<double, kModes> cost;
         for (int mode = 0; mode < kModes; ++mode)
             cost[mode] = option.error[mode] == kUnavailable ? std::numeric_limits<double>::infinity()
-                                                              : option.error[mode] + rate[mode];
+                                                              : option.weight * double(option.error[mode]) + rate[mode];
         assert(std::isfinite(std::min({cost[0], cost[1], cost[2]})));
         // The cheapest; of equally cheap modes the first.
         const BlockMode best = cost[0] <= cost[1] && cost[0] <= cost[2] ? BlockMode::Skip

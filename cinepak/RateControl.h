@@ -20,6 +20,7 @@ inline constexpr int32_t kUnavailable = std::numeric_limits<int32_t>::max();
 // the entries each coded mode would use.
 struct BlockOptions {
     std::array<int32_t, 3> error{kUnavailable, kUnavailable, kUnavailable};  // by BlockMode
+    float weight = 1;  // what the block's error counts for against bits
     BlockCode v1;
     BlockCode v4;
 };
