@@ -33,7 +33,7 @@ constexpr uint32_t kEntryBits = 8 * kEntryBytes;
 // error; each frame it has stood still adds this much to its weight, up to the most.
 constexpr int32_t kStillError = kBlockBytes * 36;
 constexpr float kStillWeight = 0.5f;
-constexpr uint16_t kMostStillFrames = 4;
+constexpr uint16_t kMostStillFrames = 2;
 // Inter frames that skip at most one block in this many may code every block instead.
 constexpr long kMostSkippedToCodeAll = 2;
 // The V1 entries an intra frame keeps when it cannot fit its size at all.
