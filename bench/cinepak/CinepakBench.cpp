@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <cstdlib>
 #include <vector>
 
 #include "bench/cinepak/BenchContent.h"
@@ -69,7 +68,6 @@ bool RunLadder(const Ladder& ladder, const Choice& choice, Totals& totals) {
     cinepak::CinepakOptions filling;
     filling.rateSlope = 0;
     for (const int lambda : ladder.lambdas) {
-        if (getenv("ONLY") && atoi(getenv("ONLY")) != lambda) continue;
         Run ffmpeg, ours, filled;
         if (!RunFfmpeg(clip, lambda, ffmpeg) || !Measure(clip, ffmpeg)) {
             std::fprintf(stderr, "FFmpeg's cinepak encoder failed\n");

@@ -134,7 +134,6 @@ bool RunOurs(const Clip& clip, size_t totalBytes, const cinepak::CinepakOptions&
         }
         if (compressor.Compress(&params) != ICERR_OK) return false;
         run.oversized += output.biSizeImage > params.dwFrameSize;
-        if (getenv("FRAMES")) fprintf(stderr, "D %zu %u %u\n", k, params.dwFrameSize, output.biSizeImage);
         produced += output.biSizeImage;
         run.packets.emplace_back(buffer.begin(), buffer.begin() + output.biSizeImage);
     }
@@ -152,7 +151,6 @@ bool Measure(const Clip& clip, Run& run) {
         const std::vector<uint8_t> shown = decoder.Decode(run.packets[k]);
         if (shown.size() != clip.frames[k].size()) return false;
         psnr += cinepak_test::Psnr(shown, clip.frames[k]);
-        if (getenv("FRAMES")) fprintf(stderr, "F %zu %zu %.3f\n", k, run.packets[k].size(), cinepak_test::Psnr(shown, clip.frames[k]));
         ssim += Ssim(shown, clip.frames[k], kWidth, kHeight);
         run.bytes += run.packets[k].size();
     }

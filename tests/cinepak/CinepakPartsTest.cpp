@@ -1,6 +1,6 @@
 // The compressor's parts checked on their own: the byte layout of hand-made frames, the
 // decoder's colour arithmetic on worked figures, and the nearest search and the plane cuts and
-// moments of codebook growth against brute force.
+// moments of codebook growth against brute force, and the fit of entries to the pixels they draw.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 
 #include "cinepak/CinepakWriter.h"
 #include "cinepak/CodebookSearch.h"
+#include "cinepak/EntryFit.h"
 #include "cinepak/PlaneCut.h"
 #include "cinepak/VectorQuantizer.h"
 #include "tests/cinepak/CinepakTestSupport.h"
@@ -104,6 +105,73 @@ TEST(CinepakParts, UniformAreasRoundTripThroughAnEntry) {
         sums.Add(AreaVector(area.data()));
         const EntryPixels pixels = DecodeEntry(EntryFromSums(sums));
         for (int i = 0; i < 12; ++i) EXPECT_NEAR(pixels[i], area[i], 2) << r << "," << g << "," << b;
+    }
+}
+
+// The pixels drawn by each luma value of an entry: `count` of them, of colours around `rgb`.
+struct DrawnPixels {
+    std::array<std::vector<std::array<uint8_t, 3>>, 4> byLuma;
+    EntryMoments moments;
+
+    int64_t Squares() const {
+        int64_t sum = 0;
+        for (const auto& pixels : byLuma)
+            for (const auto& p : pixels) sum += p[0] * p[0] + p[1] * p[1] + p[2] * p[2];
+        return sum;
+    }
+    // As the decoder draws them with `entry`.
+    int64_t Error(const CodebookEntry& entry) const {
+        const EntryPixels decoded = DecodeEntry(entry);
+        int64_t sum = 0;
+        for (int k = 0; k < 4; ++k)
+            for (const auto& p : byLuma[k])
+                for (int c = 0; c < 3; ++c) sum += (decoded[3 * k + c] - p[c]) * (decoded[3 * k + c] - p[c]);
+        return sum;
+    }
+    void Add(int luma, const std::array<uint8_t, 3>& rgb) {
+        byLuma[luma].push_back(rgb);
+        moments.Add(luma, rgb.data());
+    }
+    // The entry the training space gives them.
+    CodebookEntry Trained() const {
+        VqSums sums;
+        for (const auto& pixels : byLuma)
+            for (const auto& p : pixels) {
+                std::array<uint8_t, 12> area;
+                for (int i = 0; i < 4; ++i) std::copy_n(p.data(), 3, area.data() + 3 * i);
+                sums.Add(AreaVector(area.data()));
+            }
+        return EntryFromSums(sums);
+    }
+};
+
+TEST(CinepakParts, EntryFitIsExactAndNeverWorse) {
+    std::mt19937 random(19);
+    for (int trial = 0; trial < 200; ++trial) {
+        // Dark, tinted and saturated colours, where the decoder's clamp matters, among plain ones.
+        std::uniform_int_distribution<int> centre(0, 255), spread(0, trial % 3 == 0 ? 4 : 40), count(1, 6);
+        std::array<int, 3> base{};
+        for (int& c : base) c = trial % 4 == 0 ? centre(random) / 8 : trial % 4 == 1 ? 255 - centre(random) / 8 : centre(random);
+        DrawnPixels drawn;
+        for (int k = 0; k < 4; ++k)
+            for (int n = count(random); n > 0; --n) {
+                std::array<uint8_t, 3> p;
+                for (int c = 0; c < 3; ++c) p[c] = uint8_t(std::clamp(base[c] + spread(random) - spread(random), 0, 255));
+                drawn.Add(k, p);
+            }
+        const CodebookEntry start = drawn.Trained();
+        ASSERT_EQ(EntryFitError(drawn.moments, start) + drawn.Squares(), drawn.Error(start)) << trial;
+        const CodebookEntry fitted = FitEntry(drawn.moments, start);
+        const int64_t error = drawn.Error(fitted);
+        EXPECT_EQ(EntryFitError(drawn.moments, fitted) + drawn.Squares(), error) << trial;
+        EXPECT_LE(error, drawn.Error(start)) << trial;
+        // For its chroma, every luma value is the best one.
+        for (int k = 0; k < 4; ++k)
+            for (int y = 0; y < 256; ++y) {
+                CodebookEntry other = fitted;
+                other.y[k] = uint8_t(y);
+                ASSERT_GE(drawn.Error(other), error) << trial << " luma " << k << " = " << y;
+            }
     }
 }
 
