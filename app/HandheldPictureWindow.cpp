@@ -5,7 +5,10 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
 #include "app/ControlIds.h"
 #include "app/MessageBox.h"
@@ -26,6 +29,14 @@ QImage ScreenImage(const std::vector<uint8_t>& rgb) {
     for (int row = 0; row < image.height(); ++row)
         std::copy_n(rgb.begin() + ptrdiff_t(row) * rowBytes, rowBytes, image.scanLine(row));
     return image;
+}
+
+// The part of the movie asked for that its picture covers (`durationUs` 0: not known), in
+// milliseconds up to the last.
+std::pair<int, int> SliderSpan(const MovieSpan& span, int64_t durationUs) {
+    const int64_t endUs = std::min(durationUs, span.endUs.value_or(durationUs));
+    const int64_t lastMs = std::max<int64_t>(endUs / 1000 - 1, 0);
+    return {int(std::min(span.startUs / 1000, lastMs)), int(lastMs)};
 }
 
 }  // namespace
@@ -102,7 +113,7 @@ HandheldPictureWindow::Answer HandheldPictureWindow::Make(const Job& job, const 
         answer.message = QString::fromStdString(error);
         return answer;
     }
-    answer.durationUs = keptFacts->timing.durationUs;
+    std::tie(answer.firstMs, answer.lastMs) = SliderSpan(job.arguments.span, keptFacts->timing.durationUs);
     std::optional<HandheldPicture> picture = PictureOnHandheld(job.arguments, *keptFacts, keptFrame, error);
     if (picture && !job.coded) {
         answer.screen = ScreenImage(picture->screen);
@@ -115,10 +126,14 @@ HandheldPictureWindow::Answer HandheldPictureWindow::Make(const Job& job, const 
 }
 
 void HandheldPictureWindow::Show(const Answer& answer) {
-    // The slider spans the movie in milliseconds, up to its last.
-    if (const int last = int(std::max<int64_t>(answer.durationUs / 1000 - 1, 0)); time->maximum() != last) {
-        const QSignalBlocker quiet(time);  // the range alone asks for no new picture
-        time->setRange(0, last);
+    if (time->minimum() != answer.firstMs || time->maximum() != answer.lastMs) {
+        const int shownMs = time->value();
+        {
+            const QSignalBlocker quiet(time);  // the range alone asks for no new picture
+            time->setRange(answer.firstMs, answer.lastMs);
+        }
+        // A time the new range left behind: the picture follows the slider into it.
+        if (time->value() != shownMs) Hand();
     }
     screen = answer.screen;
     if (screen.isNull()) {

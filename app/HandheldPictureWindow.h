@@ -51,7 +51,9 @@ private:
     struct Answer {
         QImage screen;
         QString message;
-        int64_t durationUs = 0;  // of the movie's picture; 0: not known
+        // The slider's range, in milliseconds of the movie's time: the part asked for, up to its last.
+        int firstMs = 0;
+        int lastMs = 0;
     };
     static PictureReader DefaultReader();
     void Hand();
