@@ -133,6 +133,7 @@ void MeasureReducedResolution(const std::string& folder) {
     FixtureMovie camera = DownloadedSampleMovie(kWidth, kHeight, 30, kCameraSeconds);
     camera.container = "avi";
     camera.video->codec = AV_CODEC_ID_MJPEG;
+    camera.video->maxBFrames = 0;
     camera.audio->codec = AV_CODEC_ID_PCM_S16LE;
     const std::string movie = folder + "/camera.avi";
     std::string message;
