@@ -2,7 +2,8 @@
 // the default settings, against FFmpeg decoding the same file alone (picture and sound, the
 // threads FFmpeg chooses) in the same run, the two alternating: the ratio of their wall times,
 // the realtime factor, and where the conversion's processor time goes. Also what leaving out the
-// loop filter, which FFmpeg offers, would save the decoding and change in the pictures.
+// loop filter or decoding a camera's MJPEG at reduced resolution, which FFmpeg offers, would
+// save the decoding and change in the pictures.
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
@@ -18,6 +19,7 @@ extern "C" {
 #include "resources/sample/SampleScene.h"
 #include "source/DecodingOptions.h"
 #include "source/FfmpegHandles.h"
+#include "source/internal/ShownPictureScaler.h"
 #include "tests/cinepak/oracle/FfmpegCinepak.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -42,6 +44,7 @@ bool MakeMovie(const std::string& path) {
 // decoded picture.
 struct DecodeWay {
     AVDiscard loopFilter = AVDISCARD_DEFAULT;
+    int lowres = 0;  // pictures decoded at 1/2^lowres of their size
     std::function<void(const AVFrame&)> picture;
 };
 
@@ -60,6 +63,7 @@ bool DecodeOnly(const std::string& path, const DecodeWay& way = {}) {
         avcodec_parameters_to_context(decoders[i].get(), &parameters);
         decoders[i]->thread_count = 0;
         decoders[i]->skip_loop_filter = way.loopFilter;
+        if (parameters.codec_type == AVMEDIA_TYPE_VIDEO) decoders[i]->lowres = way.lowres;
         if (avcodec_open2(decoders[i].get(), codec, nullptr) < 0) return false;
     }
     const ffmpeg::PacketPtr packet(av_packet_alloc());
@@ -122,6 +126,38 @@ void MeasureLoopFilterShortcuts(const std::string& movie) {
     }
 }
 
+// What decoding a camera's MJPEG at reduced resolution would save, with the conversion to
+// the full-size picture the source delivers (where the conversion's plan is made).
+void MeasureReducedResolution(const std::string& folder) {
+    constexpr int kCameraSeconds = 4;
+    FixtureMovie camera = DownloadedSampleMovie(kWidth, kHeight, 30, kCameraSeconds);
+    camera.container = "avi";
+    camera.video->codec = AV_CODEC_ID_MJPEG;
+    camera.video->maxBFrames = 0;
+    camera.audio->codec = AV_CODEC_ID_PCM_S16LE;
+    const std::string movie = folder + "/camera.avi";
+    std::string message;
+    if (WriteFixtureMovie(movie, camera, message) != FixtureStatus::Written) {
+        std::printf("cannot make the camera movie: %s\n", message.c_str());
+        return;
+    }
+    std::vector<uint8_t> shown;
+    const auto deliver = [&](const AVFrame& frame) {
+        const ffmpeg::SwsPtr scaler = ShownPictureScaler(frame, kWidth, kHeight);
+        shown.resize(size_t(kWidth) * 3 * kHeight + 64);  // swscale may write past the last pixel
+        uint8_t* planes[4] = {shown.data()};
+        const int strides[4] = {kWidth * 3};
+        sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    };
+    std::puts("a camera's 1920 x 1080 MJPEG decoded at reduced resolution and converted to the full-size picture: "
+              "processor time against the full decode and conversion");
+    const Cost full = Measure([&] { DecodeOnly(movie, {.picture = deliver}); });
+    for (const int lowres : {1, 2}) {
+        const Cost reduced = Measure([&] { DecodeOnly(movie, {.lowres = lowres, .picture = deliver}); });
+        std::printf("  decoded at 1/%d of the size: %.3fx\n", 1 << lowres, reduced.cpu / full.cpu);
+    }
+}
+
 }  // namespace
 
 int main() {
@@ -149,17 +185,27 @@ int main() {
     std::printf("decoded %lld pictures, converted %lld\n", (long long)ProcessDecodingCounts().decoded.load(),
                 (long long)ProcessDecodingCounts().converted.load());
 
+    ProcessDecodingOptions().leaveOutLoopFilter = false;
+    const Cost filtered = Measure([&] { Convert(run.movie, run.output); });
+    ProcessDecodingOptions().leaveOutLoopFilter = true;
+    std::printf("with the loop filter in every picture: conversion %.2f s wall (%.2f s processor), the default's "
+                "best round against it: %.3fx wall, %.3fx processor time\n",
+                filtered.wall, filtered.cpu, bestWhole.wall / filtered.wall, bestWhole.cpu / filtered.cpu);
+
     // Every picture decoded and converted, on the decoder threads FFmpeg would choose.
     ProcessDecodingOptions().leaveOutUnshown = false;
+    ProcessDecodingOptions().leaveOutLoopFilter = false;
     ProcessDecodingOptions().decoderThreads = int(std::thread::hardware_concurrency()) + 1;
     const Cost decode = Measure([&] { DecodeOnly(run.movie); });
     const Cost plain = Measure([&] { Convert(run.movie, run.output); });
     std::printf("without the shortcuts: FFmpeg %.2f s, conversion %.2f s wall (%.2f s processor): ratio %.2f\n",
                 decode.wall, plain.wall, plain.cpu, plain.wall / decode.wall);
     ProcessDecodingOptions().leaveOutUnshown = true;
+    ProcessDecodingOptions().leaveOutLoopFilter = true;
     ProcessDecodingOptions().decoderThreads = 0;
 
     MeasureLoopFilterShortcuts(run.movie);
+    MeasureReducedResolution(folder.Path().string());
     PrintConversionStages(run, bestWhole);
     return 0;
 }

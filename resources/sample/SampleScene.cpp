@@ -106,7 +106,7 @@ FixtureMovie DownloadedSampleMovie(int width, int height, int framesPerSecond, i
         uint32_t state = uint32_t(frame) * 2654435761u + 1;
         for (Rgb& point : picture) {
             state = state * 1664525u + 1013904223u;
-            const int grain = int(state >> 28) - 8;
+            const int grain = int(state >> 29) - 4;
             auto add = [grain](uint8_t value) { return uint8_t(std::clamp(value + grain, 0, 255)); };
             point = {add(point.r), add(point.g), add(point.b)};
         }

@@ -16,7 +16,7 @@ int16_t SampleTune(int channel, int index, int sampleRate);
 // unless the caller changes the codecs and the container.
 FixtureMovie SampleMovie(int width, int height, int framesPerSecond, int seconds);
 
-// The scene with a film's grain of up to 8 levels either way, new in every frame, and the tune,
+// The scene with a film's grain of up to 4 levels either way, new in every frame, and the tune,
 // coded as downloads are: H.264 in MP4 by libx264's "veryfast" preset (the arithmetic entropy
 // coder, the loop filter, up to 3 B-frames), a key picture every 250, AAC sound. The grain
 // makes it costly to decode, as real movies are.
