@@ -5,7 +5,10 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
 #include "app/ControlIds.h"
 #include "app/MessageBox.h"
@@ -28,6 +31,14 @@ QImage ScreenImage(const std::vector<uint8_t>& rgb) {
     return image;
 }
 
+// The part of the movie asked for that its picture covers (`durationUs` 0: not known), in
+// milliseconds up to the last.
+std::pair<int, int> SliderSpan(const MovieSpan& span, int64_t durationUs) {
+    const int64_t endUs = std::min(durationUs, span.endUs.value_or(durationUs));
+    const int64_t lastMs = std::max<int64_t>(endUs / 1000 - 1, 0);
+    return {int(std::min(span.startUs / 1000, lastMs)), int(lastMs)};
+}
+
 }  // namespace
 
 HandheldPictureWindow::PictureReader HandheldPictureWindow::DefaultReader() { return ShownPictureAt; }
@@ -35,7 +46,9 @@ HandheldPictureWindow::PictureReader HandheldPictureWindow::DefaultReader() { re
 HandheldPictureWindow::HandheldPictureWindow(QWidget* owner, PictureReader reader)
     : QWidget(owner, Qt::Window), view(new QLabel(this)), time(new QSlider(Qt::Horizontal, this)),
       coded(new QCheckBox(QStringLiteral("Cinepak で符号化した後の絵"), this)), message(new QLabel(this)),
-      reader(std::move(reader)), thread([this](std::stop_token stop) { Work(std::move(stop)); }) {
+      reader(std::move(reader)),
+      worker([this](const Job& job, const AbortEvent& abort) { return Make(job, abort); },
+             [this](const Answer& answer) { Show(answer); }) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("プレビュー - %1").arg(ProgramTitle()));
     view->setObjectName(QString::number(kPictureScreen));
@@ -56,46 +69,16 @@ HandheldPictureWindow::HandheldPictureWindow(QWidget* owner, PictureReader reade
     connect(coded, &QCheckBox::toggled, this, &HandheldPictureWindow::Hand);
 }
 
-HandheldPictureWindow::~HandheldPictureWindow() {
-    {
-        const std::scoped_lock guard(lock);
-        if (reading) reading->Signal();
-    }
-    thread.request_stop();
-    thread.join();
-}
-
 void HandheldPictureWindow::Ask(const ConversionRequest& request) {
     asked = request;
     Hand();
 }
 
 void HandheldPictureWindow::Hand() {
-    Job job{MapRequest(asked, std::string()), int64_t(time->value()) * 1000, coded->isChecked(), ++latest};
+    Job job{MapRequest(asked, std::string()), int64_t(time->value()) * 1000, coded->isChecked()};
     job.arguments.abortEvent = nullptr;
-    const std::scoped_lock guard(lock);
-    // A read of another movie than the one now asked about is of no use.
-    if (reading && job.arguments.moviePath != readingPath) reading->Signal();
-    waiting = std::move(job);
-    wake.notify_one();
-}
-
-void HandheldPictureWindow::Work(std::stop_token stop) {
-    for (;;) {
-        Job job;
-        std::shared_ptr<AbortEvent> abort;
-        {
-            std::unique_lock guard(lock);
-            if (!wake.wait(guard, stop, [this] { return waiting.has_value(); })) return;
-            job = std::move(*waiting);
-            waiting.reset();
-            abort = reading = std::make_shared<AbortEvent>();
-            readingPath = job.arguments.moviePath;
-        }
-        const Answer answer = Make(job, *abort);
-        QMetaObject::invokeMethod(this, [this, number = job.number, answer] { Show(number, answer); },
-                                  Qt::QueuedConnection);
-    }
+    const std::string path = job.arguments.moviePath;
+    worker.Ask(std::move(job), path);
 }
 
 bool HandheldPictureWindow::KeepFrame(const Job& job, const AbortEvent& abort, std::string& error) {
@@ -130,7 +113,7 @@ HandheldPictureWindow::Answer HandheldPictureWindow::Make(const Job& job, const 
         answer.message = QString::fromStdString(error);
         return answer;
     }
-    answer.durationUs = keptFacts->timing.durationUs;
+    std::tie(answer.firstMs, answer.lastMs) = SliderSpan(job.arguments.span, keptFacts->timing.durationUs);
     std::optional<HandheldPicture> picture = PictureOnHandheld(job.arguments, *keptFacts, keptFrame, error);
     if (picture && !job.coded) {
         answer.screen = ScreenImage(picture->screen);
@@ -142,12 +125,15 @@ HandheldPictureWindow::Answer HandheldPictureWindow::Make(const Job& job, const 
     return answer;
 }
 
-void HandheldPictureWindow::Show(uint64_t number, const Answer& answer) {
-    if (number != latest) return;
-    // The slider spans the movie in milliseconds, up to its last.
-    if (const int last = int(std::max<int64_t>(answer.durationUs / 1000 - 1, 0)); time->maximum() != last) {
-        const QSignalBlocker quiet(time);  // the range alone asks for no new picture
-        time->setRange(0, last);
+void HandheldPictureWindow::Show(const Answer& answer) {
+    if (time->minimum() != answer.firstMs || time->maximum() != answer.lastMs) {
+        const int shownMs = time->value();
+        {
+            const QSignalBlocker quiet(time);  // the range alone asks for no new picture
+            time->setRange(answer.firstMs, answer.lastMs);
+        }
+        // A time the new range left behind: the picture follows the slider into it.
+        if (time->value() != shownMs) Hand();
     }
     screen = answer.screen;
     if (screen.isNull()) {

@@ -7,17 +7,13 @@
 #include <QImage>
 #include <QWidget>
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <mutex>
 #include <optional>
-#include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/LatestRequestWorker.h"
 #include "job/ConversionJob.h"
 #include "job/ConversionRequest.h"
 #include "source/MovieFacts.h"
@@ -35,8 +31,6 @@ public:
         std::function<std::optional<std::vector<uint8_t>>(const std::string& path, int64_t timeUs, std::string& error)>;
 
     explicit HandheldPictureWindow(QWidget* owner, PictureReader reader = DefaultReader());
-    // Stops a read of the movie's facts and waits for the thread.
-    ~HandheldPictureWindow() override;
 
     // Makes the picture for these settings (the latest call counts).
     void Ask(const ConversionRequest& request);
@@ -53,27 +47,26 @@ private:
         JobArguments arguments;
         int64_t timeUs = 0;
         bool coded = false;
-        uint64_t number = 0;
     };
     struct Answer {
         QImage screen;
         QString message;
-        int64_t durationUs = 0;  // of the movie's picture; 0: not known
+        // The slider's range, in milliseconds of the movie's time: the part asked for, up to its last.
+        int firstMs = 0;
+        int lastMs = 0;
     };
     static PictureReader DefaultReader();
     void Hand();
-    void Work(std::stop_token stop);
     Answer Make(const Job& job, const AbortEvent& abort);
     // The kept frame of the job's movie at its time, decoded when either changed.
     bool KeepFrame(const Job& job, const AbortEvent& abort, std::string& error);
-    void Show(uint64_t number, const Answer& answer);
+    void Show(const Answer& answer);
 
     QLabel* view = nullptr;
     QSlider* time = nullptr;
     QCheckBox* coded = nullptr;
     QLabel* message = nullptr;
     ConversionRequest asked;
-    uint64_t latest = 0;  // the number of the latest request; the window's thread only
     QImage screen;
     PictureReader reader;
 
@@ -83,10 +76,6 @@ private:
     std::optional<int64_t> keptTimeUs;
     std::vector<uint8_t> keptFrame;
 
-    std::mutex lock;
-    std::condition_variable_any wake;
-    std::optional<Job> waiting;           // guarded by lock
-    std::shared_ptr<AbortEvent> reading;  // the read in progress; guarded by lock
-    std::string readingPath;              // the movie it reads; guarded by lock
-    std::jthread thread;                  // last: started once the rest is built, stopped before it goes
+    // Last: started once the rest is built; its read is stopped and its thread joined before the rest goes.
+    LatestRequestWorker<Job, Answer> worker;
 };

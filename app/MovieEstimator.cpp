@@ -93,19 +93,14 @@ MovieEstimate EstimateFor(const ConversionRequest& request, const AbortEvent& ab
 
 }  // namespace
 
-MovieEstimator::MovieEstimator() : thread([this](std::stop_token stop) { Work(std::move(stop)); }) {
+MovieEstimator::MovieEstimator()
+    : worker([movie = ReadMovie()](const ConversionRequest& request, const AbortEvent& abort) mutable {
+                 return EstimateFor(request, abort, movie);
+             },
+             [this](const MovieEstimate& estimate) { emit Answered(estimate); }) {
     pause.setSingleShot(true);
     pause.setInterval(kPauseMs);
     connect(&pause, &QTimer::timeout, this, &MovieEstimator::Hand);
-}
-
-MovieEstimator::~MovieEstimator() {
-    {
-        const std::scoped_lock guard(lock);
-        if (reading) reading->Signal();
-    }
-    thread.request_stop();
-    thread.join();
 }
 
 void MovieEstimator::Ask(const ConversionRequest& request) {
@@ -115,38 +110,7 @@ void MovieEstimator::Ask(const ConversionRequest& request) {
 
 void MovieEstimator::Cancel() {
     pause.stop();
-    ++latest;
+    worker.Forget();
 }
 
-void MovieEstimator::Hand() {
-    const std::scoped_lock guard(lock);
-    // A read of another movie than the one now asked about is of no use.
-    if (reading && readingPath != pending.moviePath) reading->Signal();
-    waiting = Job{pending, ++latest};
-    wake.notify_one();
-}
-
-void MovieEstimator::Work(std::stop_token stop) {
-    ReadMovie movie;
-    for (;;) {
-        Job job;
-        std::shared_ptr<AbortEvent> abort;
-        {
-            std::unique_lock guard(lock);
-            if (!wake.wait(guard, stop, [this] { return waiting.has_value(); })) return;
-            job = std::move(*waiting);
-            waiting.reset();
-            abort = reading = std::make_shared<AbortEvent>();
-            readingPath = job.request.moviePath;
-        }
-        Deliver(job.number, EstimateFor(job.request, *abort, movie));
-    }
-}
-
-void MovieEstimator::Deliver(uint64_t number, const MovieEstimate& estimate) {
-    QMetaObject::invokeMethod(
-        this, [this, number, estimate] {
-            if (number == latest) emit Answered(estimate);
-        },
-        Qt::QueuedConnection);
-}
+void MovieEstimator::Hand() { worker.Ask(pending, pending.moviePath); }

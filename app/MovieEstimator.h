@@ -8,18 +8,11 @@
 #include <QString>
 #include <QTimer>
 
-#include <condition_variable>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
-#include <stop_token>
-#include <string>
-#include <thread>
 
+#include "app/LatestRequestWorker.h"
 #include "job/ConversionRequest.h"
-
-class AbortEvent;
 
 struct MovieEstimate {
     QString facts;     // the facts line, or why the movie cannot be read; empty: no movie to read
@@ -32,8 +25,6 @@ class MovieEstimator : public QObject {
     Q_OBJECT
 public:
     MovieEstimator();
-    // Stops a read in progress and waits for the thread.
-    ~MovieEstimator() override;
 
     // Works out the request's estimate once no newer request has come for a moment.
     void Ask(const ConversionRequest& request);
@@ -45,22 +36,10 @@ signals:
     void Answered(const MovieEstimate& estimate);
 
 private:
-    struct Job {
-        ConversionRequest request;
-        uint64_t number = 0;
-    };
     void Hand();
-    void Work(std::stop_token stop);
-    void Deliver(uint64_t number, const MovieEstimate& estimate);
 
     QTimer pause;
     ConversionRequest pending;
-    uint64_t latest = 0;  // the number of the latest request handed on; the estimator's thread only
-
-    std::mutex lock;
-    std::condition_variable_any wake;
-    std::optional<Job> waiting;              // guarded by lock
-    std::shared_ptr<AbortEvent> reading;     // the read in progress; guarded by lock
-    std::string readingPath;                 // the movie it reads; guarded by lock
-    std::jthread thread;  // last: started once the rest is built, stopped before it goes
+    // Last: started once the rest is built; its read is stopped and its thread joined before the rest goes.
+    LatestRequestWorker<ConversionRequest, MovieEstimate> worker;
 };

@@ -12,6 +12,10 @@ struct DecodingOptions {
     // Whether work on pictures no record shows is left out; off: every picture is decoded
     // and converted.
     std::atomic<bool> leaveOutUnshown{true};
+    // Whether H.264's loop filter is left out of the pictures nothing refers to, where the
+    // picture shrinks at least 6 times each way: scaling hides what the filter smooths, and no
+    // other picture is built on them.
+    std::atomic<bool> leaveOutLoopFilter{true};
 };
 
 // Counted from the start of the process's last decoding run.

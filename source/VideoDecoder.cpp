@@ -95,6 +95,13 @@ bool VideoDecoder::Convert(const AVFrame& frame) {
 }
 
 void VideoDecoder::ShowOnlyRecordsOf(const VideoPlan& plan) {
+    // Measured on download-like 1080p: the handheld's pictures 0.01 dB from the full decode's
+    // at 6.75 times smaller, but 0.1 dB at 3.4 times.
+    constexpr int32_t kLoopFilterShrink = 6;
+    const bool shrinksEnough = plan.CropWidth() >= kLoopFilterShrink * plan.outputWidth &&
+                               plan.CropHeight() >= kLoopFilterShrink * plan.outputHeight;
+    if (ProcessDecodingOptions().leaveOutLoopFilter && Codec().codec_id == AV_CODEC_ID_H264 && shrinksEnough)
+        LeaveOutLoopFilter(AVDISCARD_NONREF);
     if (!ProcessDecodingOptions().leaveOutUnshown) return;
     recordsOf = plan;
     leavingOut = true;

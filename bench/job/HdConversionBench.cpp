@@ -1,19 +1,26 @@
-// Converting a 60-second 1920 x 1080 H.264 movie with AAC sound (MP4, 3 B-frames, grain) with
+// Converting a 60-second 1920 x 1080 H.264 movie with AAC sound (MP4 as downloads have it, grain) with
 // the default settings, against FFmpeg decoding the same file alone (picture and sound, the
 // threads FFmpeg chooses) in the same run, the two alternating: the ratio of their wall times,
-// the realtime factor, and where the conversion's processor time goes.
+// the realtime factor, and where the conversion's processor time goes. Also what leaving out the
+// loop filter or decoding a camera's MJPEG at reduced resolution, which FFmpeg offers, would
+// save the decoding and change in the pictures.
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/log.h>
+#include <libswscale/swscale.h>
 }
 
 #include <cstdio>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "bench/job/ConversionStages.h"
 #include "resources/sample/SampleScene.h"
 #include "source/DecodingOptions.h"
 #include "source/FfmpegHandles.h"
+#include "source/internal/ShownPictureScaler.h"
+#include "tests/cinepak/oracle/FfmpegCinepak.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace {
@@ -24,32 +31,25 @@ constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 constexpr int kRounds = 2;
 
-// The landscape with a film's grain of up to 8 levels either way, new in every frame: what
-// makes real movies costly to decode.
 bool MakeMovie(const std::string& path) {
-    FixtureMovie movie = SampleMovie(kWidth, kHeight, kFramesPerSecond, kSeconds);
-    movie.container = "mp4";
-    movie.video->codec = AV_CODEC_ID_H264;
-    movie.video->maxBFrames = 3;
-    movie.audio->codec = AV_CODEC_ID_AAC;
-    movie.video->draw = [](int frame, std::span<Rgb> picture) {
-        DrawSampleLandscape(frame, kFramesPerSecond, kWidth, kHeight, picture);
-        uint32_t state = uint32_t(frame) * 2654435761u + 1;
-        for (Rgb& point : picture) {
-            state = state * 1664525u + 1013904223u;
-            const int grain = int(state >> 28) - 8;
-            auto add = [grain](uint8_t value) { return uint8_t(std::clamp(value + grain, 0, 255)); };
-            point = {add(point.r), add(point.g), add(point.b)};
-        }
-    };
     std::string message;
-    if (WriteFixtureMovie(path, movie, message) == FixtureStatus::Written) return true;
+    if (WriteFixtureMovie(path, DownloadedSampleMovie(kWidth, kHeight, kFramesPerSecond, kSeconds), message) ==
+        FixtureStatus::Written)
+        return true;
     std::printf("cannot make the movie: %s\n", message.c_str());
     return false;
 }
 
+// How the decoding is done: the pictures whose loop filter is left out, and what sees each
+// decoded picture.
+struct DecodeWay {
+    AVDiscard loopFilter = AVDISCARD_DEFAULT;
+    int lowres = 0;  // pictures decoded at 1/2^lowres of their size
+    std::function<void(const AVFrame&)> picture;
+};
+
 // Decodes every packet of the picture and the sound, as FFmpeg's own tool does with no output.
-bool DecodeOnly(const std::string& path) {
+bool DecodeOnly(const std::string& path, const DecodeWay& way = {}) {
     AVFormatContext* opened = nullptr;
     if (avformat_open_input(&opened, path.c_str(), nullptr, nullptr) < 0) return false;
     const ffmpeg::FormatContextPtr input(opened);
@@ -62,13 +62,18 @@ bool DecodeOnly(const std::string& path) {
         decoders[i].reset(avcodec_alloc_context3(codec));
         avcodec_parameters_to_context(decoders[i].get(), &parameters);
         decoders[i]->thread_count = 0;
+        decoders[i]->skip_loop_filter = way.loopFilter;
+        if (parameters.codec_type == AVMEDIA_TYPE_VIDEO) decoders[i]->lowres = way.lowres;
         if (avcodec_open2(decoders[i].get(), codec, nullptr) < 0) return false;
     }
     const ffmpeg::PacketPtr packet(av_packet_alloc());
     const ffmpeg::FramePtr frame(av_frame_alloc());
     auto drain = [&](AVCodecContext& decoder, const AVPacket* sent) {
         avcodec_send_packet(&decoder, sent);
-        while (avcodec_receive_frame(&decoder, frame.get()) == 0) av_frame_unref(frame.get());
+        while (avcodec_receive_frame(&decoder, frame.get()) == 0) {
+            if (way.picture && decoder.codec_type == AVMEDIA_TYPE_VIDEO) way.picture(*frame);
+            av_frame_unref(frame.get());
+        }
     };
     while (av_read_frame(input.get(), packet.get()) >= 0) {
         if (AVCodecContext* decoder = decoders[size_t(packet->stream_index)].get()) drain(*decoder, packet.get());
@@ -77,6 +82,80 @@ bool DecodeOnly(const std::string& path) {
     for (const ffmpeg::CodecContextPtr& decoder : decoders)
         if (decoder) drain(*decoder, nullptr);
     return true;
+}
+
+// Every decoded picture area-averaged to the handheld's 240 x 136, as R, G, B.
+class SmallPictures {
+public:
+    void operator()(const AVFrame& frame) {
+        if (!scaler)
+            scaler.reset(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), kSmallWidth, kSmallHeight,
+                                        AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr));
+        std::vector<uint8_t>& picture = pictures.emplace_back(size_t(kSmallWidth) * kSmallHeight * 3 + kPadding);
+        uint8_t* planes[4] = {picture.data()};
+        const int strides[4] = {kSmallWidth * 3};
+        sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+        picture.resize(picture.size() - kPadding);
+    }
+
+    std::vector<std::vector<uint8_t>> pictures;
+
+private:
+    static constexpr int kSmallWidth = 240, kSmallHeight = 136;
+    static constexpr size_t kPadding = 64;  // swscale may write a little past the last pixel
+    ffmpeg::SwsPtr scaler;
+};
+
+// What leaving the loop filter out of some pictures saves FFmpeg's decoding of the movie, and
+// how far it moves the pictures once they are as small as the handheld's.
+void MeasureLoopFilterShortcuts(const std::string& movie) {
+    SmallPictures full;
+    const Cost fullCost = Measure([&] { DecodeOnly(movie, {.picture = std::ref(full)}); });
+    std::puts("FFmpeg's decoding with the loop filter left out of some pictures: processor time against the full "
+              "decode, and the 240 x 136 pictures' PSNR against the full decode's");
+    const std::pair<AVDiscard, const char*> ways[] = {
+        {AVDISCARD_NONREF, "pictures nothing refers to"}, {AVDISCARD_BIDIR, "B pictures"}, {AVDISCARD_ALL, "every picture"}};
+    for (const auto& [pictures, name] : ways) {
+        SmallPictures shortcut;
+        const Cost cost = Measure([&] { DecodeOnly(movie, {.loopFilter = pictures, .picture = std::ref(shortcut)}); });
+        double psnr = 0;
+        for (size_t i = 0; i < full.pictures.size() && i < shortcut.pictures.size(); ++i)
+            psnr += cinepak_test::Psnr(full.pictures[i], shortcut.pictures[i]);
+        std::printf("  %-28s %.3fx processor time, %.2f dB\n", name, cost.cpu / fullCost.cpu,
+                    psnr / double(std::max<size_t>(1, full.pictures.size())));
+    }
+}
+
+// What decoding a camera's MJPEG at reduced resolution would save, with the conversion to
+// the full-size picture the source delivers (where the conversion's plan is made).
+void MeasureReducedResolution(const std::string& folder) {
+    constexpr int kCameraSeconds = 4;
+    FixtureMovie camera = DownloadedSampleMovie(kWidth, kHeight, 30, kCameraSeconds);
+    camera.container = "avi";
+    camera.video->codec = AV_CODEC_ID_MJPEG;
+    camera.video->maxBFrames = 0;
+    camera.audio->codec = AV_CODEC_ID_PCM_S16LE;
+    const std::string movie = folder + "/camera.avi";
+    std::string message;
+    if (WriteFixtureMovie(movie, camera, message) != FixtureStatus::Written) {
+        std::printf("cannot make the camera movie: %s\n", message.c_str());
+        return;
+    }
+    std::vector<uint8_t> shown;
+    const auto deliver = [&](const AVFrame& frame) {
+        const ffmpeg::SwsPtr scaler = ShownPictureScaler(frame, kWidth, kHeight);
+        shown.resize(size_t(kWidth) * 3 * kHeight + 64);  // swscale may write past the last pixel
+        uint8_t* planes[4] = {shown.data()};
+        const int strides[4] = {kWidth * 3};
+        sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    };
+    std::puts("a camera's 1920 x 1080 MJPEG decoded at reduced resolution and converted to the full-size picture: "
+              "processor time against the full decode and conversion");
+    const Cost full = Measure([&] { DecodeOnly(movie, {.picture = deliver}); });
+    for (const int lowres : {1, 2}) {
+        const Cost reduced = Measure([&] { DecodeOnly(movie, {.lowres = lowres, .picture = deliver}); });
+        std::printf("  decoded at 1/%d of the size: %.3fx\n", 1 << lowres, reduced.cpu / full.cpu);
+    }
 }
 
 }  // namespace
@@ -106,16 +185,27 @@ int main() {
     std::printf("decoded %lld pictures, converted %lld\n", (long long)ProcessDecodingCounts().decoded.load(),
                 (long long)ProcessDecodingCounts().converted.load());
 
+    ProcessDecodingOptions().leaveOutLoopFilter = false;
+    const Cost filtered = Measure([&] { Convert(run.movie, run.output); });
+    ProcessDecodingOptions().leaveOutLoopFilter = true;
+    std::printf("with the loop filter in every picture: conversion %.2f s wall (%.2f s processor), the default's "
+                "best round against it: %.3fx wall, %.3fx processor time\n",
+                filtered.wall, filtered.cpu, bestWhole.wall / filtered.wall, bestWhole.cpu / filtered.cpu);
+
     // Every picture decoded and converted, on the decoder threads FFmpeg would choose.
     ProcessDecodingOptions().leaveOutUnshown = false;
+    ProcessDecodingOptions().leaveOutLoopFilter = false;
     ProcessDecodingOptions().decoderThreads = int(std::thread::hardware_concurrency()) + 1;
     const Cost decode = Measure([&] { DecodeOnly(run.movie); });
     const Cost plain = Measure([&] { Convert(run.movie, run.output); });
     std::printf("without the shortcuts: FFmpeg %.2f s, conversion %.2f s wall (%.2f s processor): ratio %.2f\n",
                 decode.wall, plain.wall, plain.cpu, plain.wall / decode.wall);
     ProcessDecodingOptions().leaveOutUnshown = true;
+    ProcessDecodingOptions().leaveOutLoopFilter = true;
     ProcessDecodingOptions().decoderThreads = 0;
 
+    MeasureLoopFilterShortcuts(run.movie);
+    MeasureReducedResolution(folder.Path().string());
     PrintConversionStages(run, bestWhole);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "resources/sample/SampleScene.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -88,5 +89,27 @@ FixtureMovie SampleMovie(int width, int height, int framesPerSecond, int seconds
     audio.sampleCount = kSampleRate * seconds;
     audio.sound = [](int channel, int index) { return SampleTune(channel, index, kSampleRate); };
     movie.audio = audio;
+    return movie;
+}
+
+FixtureMovie DownloadedSampleMovie(int width, int height, int framesPerSecond, int seconds) {
+    FixtureMovie movie = SampleMovie(width, height, framesPerSecond, seconds);
+    movie.container = "mp4";
+    movie.video->codec = AV_CODEC_ID_H264;
+    movie.video->maxBFrames = 3;
+    movie.video->x264Preset = "veryfast";
+    movie.video->x264Quality = 20;
+    movie.video->keyFrameInterval = 250;
+    movie.audio->codec = AV_CODEC_ID_AAC;
+    movie.video->draw = [=](int frame, std::span<Rgb> picture) {
+        DrawSampleLandscape(frame, framesPerSecond, width, height, picture);
+        uint32_t state = uint32_t(frame) * 2654435761u + 1;
+        for (Rgb& point : picture) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = int(state >> 29) - 4;
+            auto add = [grain](uint8_t value) { return uint8_t(std::clamp(value + grain, 0, 255)); };
+            point = {add(point.r), add(point.g), add(point.b)};
+        }
+    };
     return movie;
 }

@@ -49,6 +49,8 @@ protected:
     // The largest step between timestamps that is not a jump, in units of `unit`; none in a
     // container whose timestamps do not jump. 10 s, as FFmpeg's command-line tool takes it.
     static std::optional<int64_t> MaxTimestampStep(bool timestampsJump, AVRational unit);
+    // Leaves the loop filter out of these pictures. Before decoding.
+    void LeaveOutLoopFilter(AVDiscard pictures) { codec->skip_loop_filter = pictures; }
     // Whether the decode thread was asked to stop: long deliveries end early.
     bool StopRequested() const { return stop.stop_requested(); }
 

@@ -28,8 +28,9 @@ public:
     // the part starts later), in a container whose timestamps may jump or not. Before decoding.
     void PaceOn(AVRational frameRate, bool timestampsJump, const MovieSpan& span);
     // Converts only the pictures of the slots that become records of `plan` (KeepsDelivery);
-    // the other slots are delivered without bytes. Before decoding; unless the process's
-    // options say otherwise (source/DecodingOptions.h).
+    // the other slots are delivered without bytes. Leaves out H.264's loop filter where `plan`
+    // shrinks the picture enough to hide it. Before decoding; unless the process's options say
+    // otherwise (source/DecodingOptions.h).
     void ShowOnlyRecordsOf(const VideoPlan& plan);
 
 private:

@@ -109,6 +109,7 @@ private slots:
     void ViewIsTheEncodersFrameForEverySetting();
     void CodedViewIsFfmpegsDecodeOfTheIntraFrame();
     void DialogAnswersWhileAFrameIsRead();
+    void SliderSpansThePartToConvert();
 
 private:
     QTemporaryDir folder;
@@ -233,6 +234,32 @@ void HandheldPictureTest::DialogAnswersWhileAFrameIsRead() {
     QCOMPARE(shown.count(), 1);
     QCOMPARE(Fifteen(window->Screen()), EncodersScreen(request, 0));
     window->close();
+}
+
+void HandheldPictureTest::SliderSpansThePartToConvert() {
+    DialogFixture f;
+    DropPaths(f.Edit(kMovieFileEdit), {movie});
+    TypeInto(f.Edit(kStartTimeEdit), "0.5");
+    TypeInto(f.Edit(kEndTimeEdit), "0:00:01.5");
+    HandheldPictureWindow& window = OpenWindow(f);
+    auto& time = *window.findChild<QSlider*>();
+    // The slider starts at the movie's beginning: the first picture's range moves it, and the
+    // picture follows it to the part's first moment.
+    ConversionRequest request;
+    request.moviePath = movie.toStdString();
+    QTRY_COMPARE_WITH_TIMEOUT(Fifteen(window.Screen()), EncodersScreen(request, 500'000), kAnswerMs);
+    QVERIFY(Fifteen(window.Screen()) != EncodersScreen(request, 0));
+    QCOMPARE(time.minimum(), 500);
+    QCOMPARE(time.maximum(), 1499);
+    QCOMPARE(time.value(), 500);
+
+    // An end past the movie's is the movie's; without a start the slider goes back to 0.
+    TypeInto(f.Edit(kEndTimeEdit), "30");
+    QTRY_COMPARE_WITH_TIMEOUT(time.maximum(), 1999, kAnswerMs);
+    QCOMPARE(time.minimum(), 500);
+    TypeInto(f.Edit(kStartTimeEdit), "");
+    QTRY_COMPARE_WITH_TIMEOUT(time.minimum(), 0, kAnswerMs);
+    QCOMPARE(time.value(), 500);
 }
 
 KAVRO_TEST_SUITE(HandheldPictureTest);

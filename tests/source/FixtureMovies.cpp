@@ -96,14 +96,14 @@ private:
         codec.pix_fmt = PixelFormatFor(wanted, *encoder);
         codec.framerate = wanted.frameRate;
         codec.sample_aspect_ratio = wanted.sampleAspect;
-        codec.gop_size = 12;
+        codec.gop_size = wanted.keyFrameInterval;
         codec.max_b_frames = wanted.maxBFrames;
         // Stated for the program stream muxer, which paces its packs by it; generous for these sizes.
         codec.bit_rate = 4'000'000;
         // Fine quantisers keep the colour blocks and frame-number bits easy to read back.
         if (wanted.codec == AV_CODEC_ID_H264) {
-            av_opt_set(codec.priv_data, "preset", "ultrafast", 0);
-            av_opt_set(codec.priv_data, "crf", "16", 0);
+            av_opt_set(codec.priv_data, "preset", wanted.x264Preset, 0);
+            av_opt_set_int(codec.priv_data, "crf", wanted.x264Quality, 0);
         } else {
             codec.flags |= AV_CODEC_FLAG_QSCALE;
             codec.global_quality = FF_QP2LAMBDA * 2;

@@ -28,6 +28,11 @@ struct FixtureVideo {
     AVRational frameRate{25, 1};
     int frameCount = 25;
     int maxBFrames = 0;  // pictures the encoder may code out of order
+    // libx264's preset and quality for H.264: the fast default codes without the loop filter
+    // and with the simpler entropy coder; a slower preset codes as downloads are.
+    const char* x264Preset = "ultrafast";
+    int x264Quality = 16;
+    int keyFrameInterval = 12;  // pictures from one key picture to the next
     // Draws a whole frame, rows top first, width x height points; empty: FixturePixel.
     std::function<void(int frameIndex, std::span<Rgb> picture)> draw;
     // Ticks of the presentation times; {0, 1}: one tick per frame at frameRate.
