@@ -8,9 +8,12 @@
 // in for are written); choose each block's mode (skip, V1, V4) so the frame fits its target;
 // retrain on the blocks that chose each codebook and choose again; should the trade-off have
 // moved far from the one the codebooks were sized for, and would it grow other codebooks or
-// train them on other blocks, do it again with the new one. Given the data rate, frames aim at
-// the sizes and trade-offs the stream's slope gives them (RateSlope), so that easy frames leave
-// bytes unspent for the hard ones; the target stays the ceiling.
+// train them on other blocks, do it again with the new one. Blocks whose picture has stood still
+// weigh more against bits, since what they get is seen again while they stay. Last, the entries
+// the frame writes take the values that draw their blocks best as the decoder computes them,
+// clamp included. Given the data rate, frames aim at the sizes and trade-offs the stream's slope
+// gives them (RateSlope), so that easy frames leave bytes unspent for the hard ones; the target
+// stays the ceiling.
 #include <bitset>
 #include <cstdint>
 #include <span>
