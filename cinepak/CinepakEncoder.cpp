@@ -95,7 +95,6 @@ CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& opti
       skipErrors_(size_t(analysis_.Blocks())),
       lastInput_(size_t(analysis_.Blocks()) * kBlockBytes),
       stillFrames_(size_t(analysis_.Blocks())),
-      weights_(size_t(analysis_.Blocks()), 1.0f),
       blockOptions_(size_t(analysis_.Blocks())),
       modes_(size_t(analysis_.Blocks())),
       savedModes_(size_t(analysis_.Blocks())),
@@ -157,9 +156,12 @@ void CinepakEncoder::WeighStillBlocks() {
         const size_t offset = size_t(block) * kBlockBytes;
         const bool still = frameCount_ > 0 && BlockError(input + offset, lastInput_.data() + offset) <= kStillError;
         stillFrames_[block] = still ? uint16_t(std::min<int>(stillFrames_[block] + 1, kMostStillFrames)) : 0;
-        weights_[block] = 1 + kStillWeight * float(stillFrames_[block]);
     }
     std::copy_n(input, lastInput_.size(), lastInput_.begin());
+}
+
+float CinepakEncoder::StillWeight(int block) const {
+    return 1 + kStillWeight * float(stillFrames_[size_t(block)]);
 }
 
 void CinepakEncoder::TrainIntraV1(const VqParams& params) {
@@ -177,7 +179,7 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
     v1Blocks_.clear();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
         blockOptions_[block] = {};
-        blockOptions_[block].weight = weights_[block];
+        blockOptions_[block].weight = StillWeight(block);
         v1Blocks_.push_back(block);
     }
     sameTraining_ = {};
@@ -191,7 +193,7 @@ void CinepakEncoder::PlanIntraBooks(double lambda) {
     training_.clear();
     const auto areas = analysis_.AreaVectors();
     for (int block = 0; block < analysis_.Blocks(); ++block) {
-        const double v1Error = weights_[block] * double(blockOptions_[block].error[size_t(BlockMode::V1)]);
+        const double v1Error = StillWeight(block) * double(blockOptions_[block].error[size_t(BlockMode::V1)]);
         if (v1Error <= lambda * overV1) {
             sameTraining_.NotOver(v1Error / overV1);
             continue;
@@ -225,8 +227,8 @@ void CinepakEncoder::PlanInterBooks(double lambda) {
     for (int block = 0; block < analysis_.Blocks(); ++block) {
         blockOptions_[block] = {};
         blockOptions_[block].error[size_t(BlockMode::Skip)] = skipErrors_[block];
-        blockOptions_[block].weight = weights_[block];
-        const double skipError = weights_[block] * double(skipErrors_[block]);
+        blockOptions_[block].weight = StillWeight(block);
+        const double skipError = StillWeight(block) * double(skipErrors_[block]);
         if (skipError <= lambda * overSkipByV1) {
             sameTraining_.NotOver(skipError / overSkipByV1);
             continue;
@@ -416,18 +418,14 @@ void CinepakEncoder::GatherMoments() {
     }
 }
 
-std::bitset<kSlots> CinepakEncoder::FitEntries(const std::array<EntryMoments, kSlots>& moments,
-                                               const std::bitset<kSlots>& movable, Codebook& book) {
-    std::bitset<kSlots> moved;
+void CinepakEncoder::FitEntries(const std::array<EntryMoments, kSlots>& moments, const std::bitset<kSlots>& movable,
+                                Codebook& book) {
     for (int slot = 0; slot < kSlots; ++slot) {
         const EntryMoments& m = moments[slot];
         if (!movable[slot] || m.count[0] + m.count[1] + m.count[2] + m.count[3] == 0) continue;
         const CodebookEntry entry = FitEntry(m, book.entries[slot]);
-        if (entry == book.entries[slot]) continue;
-        book.Set(slot, entry);
-        moved[slot] = true;
+        if (entry != book.entries[slot]) book.Set(slot, entry);
     }
-    return moved;
 }
 
 void CinepakEncoder::FitWrittenEntries(bool intra) {

@@ -47,9 +47,11 @@ public:
     std::vector<uint8_t> Reconstruction() const;
 
 private:
-    // Each block's weight: blocks whose picture stood still for a while will likely stay, and
+    // Counts the frames each block's picture has stood still: such blocks will likely stay, and
     // what is spent on them now is seen in the frames after too.
     void WeighStillBlocks();
+    // The weight of a block's error against bits: 1, more for each frame it has stood still.
+    float StillWeight(int block) const;
     void PlanIntraBooks(double lambda);
     void PlanInterBooks(double lambda);
     void RefineBooks(bool intra);
@@ -75,9 +77,8 @@ private:
     void FitWrittenEntries(bool intra);
     // The pixels each entry draws under the chosen modes.
     void GatherMoments();
-    // Returns the entries that moved.
-    static std::bitset<kSlots> FitEntries(const std::array<EntryMoments, kSlots>& moments,
-                                          const std::bitset<kSlots>& movable, Codebook& book);
+    static void FitEntries(const std::array<EntryMoments, kSlots>& moments, const std::bitset<kSlots>& movable,
+                           Codebook& book);
     uint32_t Finish(bool intra, std::span<uint8_t> out);
 
     int width_;
@@ -102,7 +103,6 @@ private:
     std::vector<int32_t> skipErrors_;
     std::vector<uint8_t> lastInput_;    // the last picture given, block layout
     std::vector<uint16_t> stillFrames_;  // of each block: frames its input has stood still
-    std::vector<float> weights_;
     std::vector<BlockOptions> blockOptions_;
     std::vector<int> v1Blocks_;  // blocks for which V1 is evaluated
     std::vector<int> v4Blocks_;

@@ -84,16 +84,22 @@ bool DecodeOnly(const std::string& path, const DecodeWay& way = {}) {
     return true;
 }
 
-// Every decoded picture area-averaged to the handheld's 240 x 136, as R, G, B.
-class SmallPictures {
+// Converts every decoded picture into width x height points of 3 bytes with one scaler, made
+// for the first picture; keeps every converted picture, or only the last.
+class ConvertedPictures {
 public:
+    using MakeScaler = std::function<ffmpeg::SwsPtr(const AVFrame&, int width, int height)>;
+
+    ConvertedPictures(int width, int height, MakeScaler makeScaler, bool keepAll)
+        : width(width), height(height), makeScaler(std::move(makeScaler)), keepAll(keepAll) {}
+
     void operator()(const AVFrame& frame) {
-        if (!scaler)
-            scaler.reset(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), kSmallWidth, kSmallHeight,
-                                        AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr));
-        std::vector<uint8_t>& picture = pictures.emplace_back(size_t(kSmallWidth) * kSmallHeight * 3 + kPadding);
+        if (!scaler) scaler = makeScaler(frame, width, height);
+        if (keepAll || pictures.empty()) pictures.emplace_back();
+        std::vector<uint8_t>& picture = pictures.back();
+        picture.resize(size_t(width) * 3 * size_t(height) + kPadding);
         uint8_t* planes[4] = {picture.data()};
-        const int strides[4] = {kSmallWidth * 3};
+        const int strides[4] = {width * 3};
         sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
         picture.resize(picture.size() - kPadding);
     }
@@ -101,22 +107,32 @@ public:
     std::vector<std::vector<uint8_t>> pictures;
 
 private:
-    static constexpr int kSmallWidth = 240, kSmallHeight = 136;
     static constexpr size_t kPadding = 64;  // swscale may write a little past the last pixel
+    const int width, height;
+    const MakeScaler makeScaler;
+    const bool keepAll;
     ffmpeg::SwsPtr scaler;
 };
+
+// The decoded pictures area-averaged to the handheld's 240 x 136, as R, G, B.
+ConvertedPictures SmallPictures() {
+    return ConvertedPictures(240, 136, [](const AVFrame& frame, int width, int height) {
+        return ffmpeg::SwsPtr(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), width, height,
+                                             AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr));
+    }, true);
+}
 
 // What leaving the loop filter out of some pictures saves FFmpeg's decoding of the movie, and
 // how far it moves the pictures once they are as small as the handheld's.
 void MeasureLoopFilterShortcuts(const std::string& movie) {
-    SmallPictures full;
+    ConvertedPictures full = SmallPictures();
     const Cost fullCost = Measure([&] { DecodeOnly(movie, {.picture = std::ref(full)}); });
     std::puts("FFmpeg's decoding with the loop filter left out of some pictures: processor time against the full "
               "decode, and the 240 x 136 pictures' PSNR against the full decode's");
     const std::pair<AVDiscard, const char*> ways[] = {
         {AVDISCARD_NONREF, "pictures nothing refers to"}, {AVDISCARD_BIDIR, "B pictures"}, {AVDISCARD_ALL, "every picture"}};
     for (const auto& [pictures, name] : ways) {
-        SmallPictures shortcut;
+        ConvertedPictures shortcut = SmallPictures();
         const Cost cost = Measure([&] { DecodeOnly(movie, {.loopFilter = pictures, .picture = std::ref(shortcut)}); });
         double psnr = 0;
         for (size_t i = 0; i < full.pictures.size() && i < shortcut.pictures.size(); ++i)
@@ -141,19 +157,14 @@ void MeasureReducedResolution(const std::string& folder) {
         std::printf("cannot make the camera movie: %s\n", message.c_str());
         return;
     }
-    std::vector<uint8_t> shown;
-    const auto deliver = [&](const AVFrame& frame) {
-        const ffmpeg::SwsPtr scaler = ShownPictureScaler(frame, kWidth, kHeight);
-        shown.resize(size_t(kWidth) * 3 * kHeight + 64);  // swscale may write past the last pixel
-        uint8_t* planes[4] = {shown.data()};
-        const int strides[4] = {kWidth * 3};
-        sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
-    };
+    // As the source delivers it: the full-size picture, whatever size it was decoded at.
+    ConvertedPictures shown(kWidth, kHeight, ShownPictureScaler, false);
     std::puts("a camera's 1920 x 1080 MJPEG decoded at reduced resolution and converted to the full-size picture: "
               "processor time against the full decode and conversion");
-    const Cost full = Measure([&] { DecodeOnly(movie, {.picture = deliver}); });
+    const Cost full = Measure([&] { DecodeOnly(movie, {.picture = std::ref(shown)}); });
     for (const int lowres : {1, 2}) {
-        const Cost reduced = Measure([&] { DecodeOnly(movie, {.lowres = lowres, .picture = deliver}); });
+        ConvertedPictures reducedShown(kWidth, kHeight, ShownPictureScaler, false);
+        const Cost reduced = Measure([&] { DecodeOnly(movie, {.lowres = lowres, .picture = std::ref(reducedShown)}); });
         std::printf("  decoded at 1/%d of the size: %.3fx\n", 1 << lowres, reduced.cpu / full.cpu);
     }
 }

@@ -66,16 +66,7 @@ Picture Flat(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
 }
 
 std::vector<uint8_t> TopDownRgb(const Picture& picture) {
-    std::vector<uint8_t> rgb(picture.bgr.size());
-    for (int y = 0; y < picture.height; ++y)
-        for (int x = 0; x < picture.width; ++x) {
-            const uint8_t* source = picture.bgr.data() + (size_t(picture.height - 1 - y) * picture.width + x) * 3;
-            uint8_t* target = rgb.data() + (size_t(y) * picture.width + x) * 3;
-            target[0] = source[2];
-            target[1] = source[1];
-            target[2] = source[0];
-        }
-    return rgb;
+    return TopDownRgb(picture.bgr, picture.width, picture.height);
 }
 
 CompressorRun::CompressorRun(int width, int height, const ICCOMPRESSFRAMES& framesInfo) {

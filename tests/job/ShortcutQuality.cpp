@@ -14,18 +14,6 @@ namespace {
 
 using Picture = std::vector<uint8_t>;  // top-down R, G, B
 
-// A bottom-up B, G, R picture with rows padded to 4 bytes, as top-down R, G, B.
-Picture TopDownRgb(const uint8_t* bottomUp, int width, int height) {
-    const size_t stride = (size_t(width) * 3 + 3) & ~size_t(3);
-    Picture picture(size_t(width) * size_t(height) * 3);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = bottomUp + size_t(height - 1 - y) * stride;
-        uint8_t* out = &picture[size_t(y) * size_t(width) * 3];
-        for (int x = 0; x < width; ++x, row += 3, out += 3) out[0] = row[2], out[1] = row[1], out[2] = row[0];
-    }
-    return picture;
-}
-
 // The image of a conversion with the default settings, and the pictures the compressor was
 // given (taken in a second conversion by a stand-in compressor); none when either fails.
 struct Conversion {
@@ -40,7 +28,8 @@ Conversion Convert(const std::string& movie, const std::string& output) {
     Conversion conversion;
     FakeCompressorScript script;
     script.observe = [&](const ICCOMPRESS& params) {
-        conversion.input.push_back(TopDownRgb(params.lpInput, params.lpbiInput->biWidth, params.lpbiInput->biHeight));
+        const std::span<const uint8_t> picture(params.lpInput, params.lpbiInput->biSizeImage);
+        conversion.input.push_back(cinepak_test::TopDownRgb(picture, params.lpbiInput->biWidth, params.lpbiInput->biHeight));
     };
     bool converted = false;
     {

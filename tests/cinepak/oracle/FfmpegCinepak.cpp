@@ -46,6 +46,19 @@ std::vector<uint8_t> FfmpegDecoder::Decode(std::span<const uint8_t> frame) {
     return rgb;
 }
 
+std::vector<uint8_t> TopDownRgb(std::span<const uint8_t> bottomUpBgr, int width, int height) {
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* source = bottomUpBgr.data() + (size_t(height - 1 - y) * size_t(width) + size_t(x)) * 3;
+            uint8_t* target = rgb.data() + (size_t(y) * size_t(width) + size_t(x)) * 3;
+            target[0] = source[2];
+            target[1] = source[1];
+            target[2] = source[0];
+        }
+    return rgb;
+}
+
 double Psnr(std::span<const uint8_t> a, std::span<const uint8_t> b) {
     double sum = 0;
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) sum += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);

@@ -25,6 +25,10 @@ private:
     std::vector<uint8_t> padded_;
 };
 
+// Top-down R, G, B rows, as the decoder gives them, of a bottom-up B, G, R picture of width x
+// height whose rows are width x 3 bytes (the compressor's input).
+std::vector<uint8_t> TopDownRgb(std::span<const uint8_t> bottomUpBgr, int width, int height);
+
 // Peak signal-to-noise ratio of two pictures of equal size, in dB; 99 when they are equal.
 double Psnr(std::span<const uint8_t> a, std::span<const uint8_t> b);
 
