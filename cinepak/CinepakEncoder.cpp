@@ -27,6 +27,9 @@ constexpr int kMostPasses = 3;
 // the stream's slope take a trade-off near the one planned with: 1.5 gained 0.1 dB on film
 // over 4, and 1 lost 0.15.
 constexpr double kCandidateSlack = 1.5;
+// What a frame's error counts for in the stream's slope at the least, per block: one squared
+// level per sample, so that a frame coded without a flaw still has an error to go by.
+constexpr double kLeastSlopeError = kBlockBytes;
 
 constexpr uint32_t kEntryBits = 8 * kEntryBytes;
 // A block's input stands still while it differs from the last one by at most this squared
@@ -143,7 +146,7 @@ uint32_t CinepakEncoder::Encode(const uint8_t* picture, bool intra, uint32_t tar
     const bool fitted = fit.fits;
     if (intra && !fitted) ShrinkIntra(targetBytes, fit);
     if (fitted) lambda_ = fit.lambda;
-    slope_.Record(fit.aimLambda);
+    slope_.Record(fit.aimLambda, fit.aimError);
     FitWrittenEntries(intra);
     const uint32_t frameBytes = Finish(intra, out);
     assert(frameBytes == fit.frameBytes);
@@ -334,22 +337,32 @@ void CinepakEncoder::EvaluateV4(const std::bitset<kSlots>& moved) {
 // Aim at the band's size within its trade-offs; a frame that would need more than the band's top
 // takes the top, or what fits its desired size if that is more.
 RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, double guess, bool everyBlock) {
-    const RateSlope::Band band = slope_.For(targetBytes);
     const auto choose = [&](uint32_t bytes, double least) {
         return rate_.Choose(blockOptions_, intra || everyBlock, {intra, changed1_}, {intra, changed4_}, bytes, guess,
                             least, modes_);
     };
+    const uint32_t aimBytes = slope_.Aim(targetBytes);
+    RateControl::Fit fit = choose(aimBytes, 0);
+    const double aimError = SlopeError();
+    const RateSlope::Band band = slope_.For(aimError);
     if (std::isinf(band.high)) {
-        RateControl::Fit fit = choose(targetBytes, 0);
         fit.aimLambda = fit.fits ? fit.lambda : 0;
+        fit.aimError = aimError;
         return fit;
     }
-    RateControl::Fit fit = choose(band.aimBytes, 0);
     const double aimLambda = fit.fits ? fit.lambda : std::numeric_limits<double>::infinity();
-    if (aimLambda < band.low) fit = choose(band.aimBytes, band.low);
+    if (aimLambda < band.low) fit = choose(aimBytes, band.low);
     if (aimLambda > band.high) fit = choose(targetBytes, band.high);
     fit.aimLambda = aimLambda;
+    fit.aimError = aimError;
     return fit;
+}
+
+double CinepakEncoder::SlopeError() const {
+    double error = 0;
+    for (int block = 0; block < analysis_.Blocks(); ++block)
+        error += double(blockOptions_[block].error[size_t(modes_[block])]);
+    return std::max(error, kLeastSlopeError * analysis_.Blocks());
 }
 
 double CinepakEncoder::Cost(const RateControl::Fit& fit, double lambda) const {

@@ -45,6 +45,7 @@ public:
         uint32_t frameBytes = 0;
         bool fits = false;  // false: even the smallest choice is larger than the target
         double aimLambda = 0;  // the trade-off that fills the size aimed at (infinite: none fits it)
+        double aimError = 0;   // the squared error at the size aimed at
     };
 
     // Chooses modes (written to `modes`) that fit `targetBytes` with the least distortion the

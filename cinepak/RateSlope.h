@@ -10,6 +10,8 @@
 // trade-off held within the band: a frame much harder than the slope (a cut, a fade) spends
 // the reserve, a frame much easier leaves more. Towards the end of a stream of known length the
 // reserve goes too. The slope follows the trade-offs that would have filled the aimed sizes.
+// Harder frames (more error at their aim: a cut, a fade, grain) take a lower trade-off than the
+// slope, so that the pictures the frames after them build on get the bytes.
 // The desired size stays a hard ceiling: a frame that cannot fit at the band's top takes the
 // larger trade-off that fits.
 #include <cstdint>
@@ -28,24 +30,27 @@ public:
     // Without an average frame size every frame fills its desired size.
     explicit RateSlope(const StreamRate& rate);
 
+    // The size to aim at, at most the desired size; without a slope (yet), the desired size.
+    uint32_t Aim(uint32_t desiredBytes) const;
     struct Band {
-        uint32_t aimBytes = 0;  // the size to aim at, at most the desired size
-        double low = 0;         // trade-offs (squared error per bit) to keep to while aiming
+        double low = 0;  // trade-offs (squared error per bit) to keep to while aiming
         double high = std::numeric_limits<double>::infinity();
     };
-    // No slope (yet): aim at the desired size with any trade-off.
-    Band For(uint32_t desiredBytes) const;
-    // The trade-off to plan a frame with; 0 when there is no slope yet.
-    double Slope() const { return slope_; }
+    // For a frame whose squared error at the size it aims at is `error`; without a slope, any.
+    Band For(double error) const;
+    // The trade-off to plan a frame with, one as hard as the last; 0 when there is no slope yet.
+    double Slope() const;
     // After each frame: the trade-off that would have filled the size it aimed at (infinite:
-    // none would; 0: not known).
-    void Record(double aimLambda);
+    // none would; 0: not known), and the frame's squared error at that size.
+    void Record(double aimLambda, double error);
 
 private:
     double average_;
     uint32_t frames_;
     uint32_t done_ = 0;  // frames recorded
-    double slope_ = 0;  // 0 until the first frame that could fill its aim has set it
+    double lastError_ = 0;
+    // For a frame of unit error; 0 until the first frame that could fill its aim has set it.
+    double slope_ = 0;
 };
 
 }  // namespace cinepak
