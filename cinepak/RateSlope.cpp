@@ -22,7 +22,7 @@ constexpr double kSpend = 0.1;
 constexpr double kBand = 2;
 // Weight of each frame in the slope, in logarithms, and the most (log2) one frame moves it up
 // and down: it falls faster than it rises, so that the frames after a hard stretch do not stay
-// starved (+0.06 dB on film, -0.15 on the panned clip, whose last and hardest shot finds its
+// starved (+0.04 dB on film, -0.15 on the panned clip, whose last and hardest shot finds its
 // savings spent).
 constexpr double kFollow = 0.3;
 constexpr double kMostRise = 1;
@@ -30,7 +30,8 @@ constexpr double kMostFall = 3;
 // A frame's trade-off goes with its error to this power: -0.3 gained 0.02 dB on film; -0.6 and
 // +0.3 (what equal quality in decibels would ask for) lost 0.02 and 0.10.
 constexpr double kErrorPower = -0.3;
-// Errors count for at least one squared level per sample, so that a flawless frame has one.
+// An error of 0 (the encoder reports at least one squared level per sample) must not make a
+// frame infinitely easy.
 constexpr double kLeastError = 1;
 double Hardness(double error) { return std::pow(std::max(error, kLeastError), kErrorPower); }
 
