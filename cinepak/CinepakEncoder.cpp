@@ -27,9 +27,6 @@ constexpr int kMostPasses = 3;
 // the stream's slope take a trade-off near the one planned with: 1.5 gained 0.1 dB on film
 // over 4, and 1 lost 0.15.
 constexpr double kCandidateSlack = 1.5;
-// What a frame's error counts for in the stream's slope at the least, per block: one squared
-// level per sample, so that a frame coded without a flaw still has an error to go by.
-constexpr double kLeastSlopeError = kBlockBytes;
 
 constexpr uint32_t kEntryBits = 8 * kEntryBytes;
 // A block's input stands still while it differs from the last one by at most this squared
@@ -93,7 +90,7 @@ CinepakEncoder::CinepakEncoder(int width, int height, const CinepakOptions& opti
       analysis_(width, height),
       quantizer_(size_t(analysis_.Blocks()) * 4),
       rate_(analysis_.Blocks()),
-      slope_(options.rateSlope ? rate : StreamRate{}),
+      slope_(options.rateSlope ? rate : StreamRate{}, size_t(analysis_.Blocks()) * kBlockBytes),
       picture_(size_t(analysis_.Blocks()) * kBlockBytes),
       skipErrors_(size_t(analysis_.Blocks())),
       lastInput_(size_t(analysis_.Blocks()) * kBlockBytes),
@@ -343,7 +340,7 @@ RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, d
     };
     const uint32_t aimBytes = slope_.Aim(targetBytes);
     RateControl::Fit fit = choose(aimBytes, 0);
-    const double aimError = SlopeError();
+    const double aimError = Distortion(false);
     const RateSlope::Band band = slope_.For(aimError);
     if (std::isinf(band.high)) {
         fit.aimLambda = fit.fits ? fit.lambda : 0;
@@ -358,18 +355,17 @@ RateControl::Fit CinepakEncoder::ChooseModes(bool intra, uint32_t targetBytes, d
     return fit;
 }
 
-double CinepakEncoder::SlopeError() const {
-    double error = 0;
-    for (int block = 0; block < analysis_.Blocks(); ++block)
-        error += double(blockOptions_[block].error[size_t(modes_[block])]);
-    return std::max(error, kLeastSlopeError * analysis_.Blocks());
+double CinepakEncoder::Distortion(bool weighted) const {
+    double distortion = 0;
+    for (int block = 0; block < analysis_.Blocks(); ++block) {
+        const BlockOptions& option = blockOptions_[block];
+        distortion += double(weighted ? option.weight : 1.0f) * double(option.error[size_t(modes_[block])]);
+    }
+    return distortion;
 }
 
 double CinepakEncoder::Cost(const RateControl::Fit& fit, double lambda) const {
-    double distortion = 0;
-    for (int block = 0; block < analysis_.Blocks(); ++block)
-        distortion += blockOptions_[block].weight * double(blockOptions_[block].error[size_t(modes_[block])]);
-    return distortion + lambda * 8 * fit.frameBytes;
+    return Distortion(true) + lambda * 8 * fit.frameBytes;
 }
 
 void CinepakEncoder::CodeEveryBlockIfCheaper(uint32_t targetBytes, double guess, RateControl::Fit& fit) {

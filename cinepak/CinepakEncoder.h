@@ -69,8 +69,8 @@ private:
     // Inter frames that code most blocks: coding all of them instead, when that costs less at
     // the chosen trade-off.
     void CodeEveryBlockIfCheaper(uint32_t targetBytes, double guess, RateControl::Fit& fit);
-    // Squared error of the chosen modes, as the stream's slope weighs frames by it.
-    double SlopeError() const;
+    // Squared error of the chosen modes; `weighted`: each block's by its weight against bits.
+    double Distortion(bool weighted) const;
     // Squared error of the chosen modes plus `lambda` times the frame's bits.
     double Cost(const RateControl::Fit& fit, double lambda) const;
     // An intra frame that cannot fit its size codes every block V1 from a small codebook.

@@ -30,14 +30,13 @@ constexpr double kMostFall = 3;
 // A frame's trade-off goes with its error to this power: -0.3 gained 0.02 dB on film; -0.6 and
 // +0.3 (what equal quality in decibels would ask for) lost 0.02 and 0.10.
 constexpr double kErrorPower = -0.3;
-// An error of 0 (the encoder reports at least one squared level per sample) must not make a
-// frame infinitely easy.
-constexpr double kLeastError = 1;
-double Hardness(double error) { return std::pow(std::max(error, kLeastError), kErrorPower); }
 
 }  // namespace
 
-RateSlope::RateSlope(const StreamRate& rate) : average_(rate.averageFrameBytes), frames_(rate.frames) {}
+RateSlope::RateSlope(const StreamRate& rate, size_t samples)
+    : average_(rate.averageFrameBytes), frames_(rate.frames), leastError_(double(samples)) {}
+
+double RateSlope::Hardness(double error) const { return std::pow(std::max(error, leastError_), kErrorPower); }
 
 uint32_t RateSlope::Aim(uint32_t desiredBytes) const {
     if (average_ == 0 || slope_ == 0) return desiredBytes;

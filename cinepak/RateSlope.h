@@ -14,6 +14,7 @@
 // slope, so that the pictures the frames after them build on get the bytes.
 // The desired size stays a hard ceiling: a frame that cannot fit at the band's top takes the
 // larger trade-off that fits.
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -27,8 +28,9 @@ struct StreamRate {
 
 class RateSlope {
 public:
-    // Without an average frame size every frame fills its desired size.
-    explicit RateSlope(const StreamRate& rate);
+    // Without an average frame size every frame fills its desired size. `samples`: colour
+    // samples per picture.
+    RateSlope(const StreamRate& rate, size_t samples);
 
     // The size to aim at, at most the desired size; without a slope (yet), the desired size.
     uint32_t Aim(uint32_t desiredBytes) const;
@@ -45,8 +47,12 @@ public:
     void Record(double aimLambda, double error);
 
 private:
+    // What a frame of this error counts for against the slope.
+    double Hardness(double error) const;
+
     double average_;
     uint32_t frames_;
+    double leastError_;  // one squared level per sample, so that a flawless frame has an error to go by
     uint32_t done_ = 0;  // frames recorded
     double lastError_ = 0;
     // For a frame of unit error; 0 until the first frame that could fill its aim has set it.
